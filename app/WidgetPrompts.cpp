@@ -1,0 +1,54 @@
+#include "app/WidgetPrompts.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+UserPrompts::Button WidgetPrompts::message(const QString& text, const QString& caption, Buttons buttons,
+                                           Icon icon)
+{
+    static const QMessageBox::Icon icons[] = {QMessageBox::NoIcon, QMessageBox::Information,
+                                              QMessageBox::Warning, QMessageBox::Critical,
+                                              QMessageBox::Question};
+    QMessageBox box(icons[static_cast<int>(icon)], caption, text, QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    if (buttons & Yes)
+        box.addButton(QMessageBox::Yes);
+    if (buttons & No)
+        box.addButton(QMessageBox::No);
+    if (buttons & Ok)
+        box.addButton(QMessageBox::Ok);
+    if (buttons & Cancel)
+        box.addButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return Yes;
+    case QMessageBox::No:
+        return No;
+    case QMessageBox::Ok:
+        return Ok;
+    default:
+        return (buttons & Cancel) ? Cancel : ((buttons & No) ? No : Ok);
+    }
+}
+
+std::optional<UserPrompts::Login> WidgetPrompts::login(const QString&, const QString&)
+{
+    return std::nullopt;
+}
+
+bool WidgetPrompts::tablePassword(TSession&)
+{
+    return false;
+}
+
+std::optional<QString> WidgetPrompts::saveFileName(const FileRequest& request)
+{
+    QFileDialog dialog(QApplication::activeWindow(), request.caption, request.directory, request.filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().first();
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+// The engine's own alias configuration: an INI file, one section per alias, kept in file order.
+struct AliasDefinition {
+    QString name;
+    QMap<QString, QString> params;  // keys in upper case: DRIVER, PATH, SERVER NAME, ...
+};
+
+class AliasConfig {
+public:
+    // $ROWCART_ALIASES, else $XDG_CONFIG_HOME/rowcart/aliases.conf (~/.config when unset).
+    static QString defaultPath();
+
+    // Reads the file. Throws EDatabaseError naming the file and line when it is malformed or
+    // unreadable.
+    static AliasConfig load(const QString& path);
+
+    // Creates the file with the demo aliases DEMO and WORK, and their databases beside it, when
+    // it does not exist yet.
+    static void ensureDefault(const QString& path);
+
+    const QVector<AliasDefinition>& aliases() const { return m_aliases; }
+    const AliasDefinition* find(const QString& name) const;
+    const QString& path() const { return m_path; }
+
+private:
+    QString m_path;
+    QVector<AliasDefinition> m_aliases;
+};

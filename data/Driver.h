@@ -1,0 +1,86 @@
+#pragma once
+
+#include "data/FieldType.h"
+#include "data/Row.h"
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <memory>
+#include <vector>
+
+enum TTransIsolation { tiDirtyRead, tiReadCommitted, tiRepeatableRead };
+enum TUpdateMode { upWhereAll, upWhereChanged, upWhereKeyOnly };
+
+struct ColumnInfo {
+    QString name;
+    TFieldType type = ftUnknown;
+    int size = 0;            // declared length of strings and bytes; 0 when unbounded
+    bool required = false;   // NOT NULL without a default the database fills in
+    bool generated = false;  // filled in by the database (auto-increment, identity)
+    bool hasRange = false;   // integers of a fixed width
+    qint64 minValue = 0;
+    qint64 maxValue = 0;
+};
+
+// One posted change of the pending-update store, as the driver writes it.
+struct PendingChange {
+    enum Kind { Insert, Modify, Delete };
+    Kind kind = Insert;
+    QByteArray key;   // the row's bookmark when it was read (Modify, Delete)
+    Row original;     // values as read (Modify, Delete)
+    Row values;       // values to write (Insert, Modify)
+};
+
+// An open table of a driver: its columns and windowed, keyed access to its rows in record
+// order (primary key order, or a stable substitute where there is none).
+class TableCursor {
+public:
+    virtual ~TableCursor() = default;
+
+    virtual const QVector<ColumnInfo>& columns() const = 0;
+    virtual qint64 rowCount() = 0;
+    // Up to `limit` rows from the row at `offset` (0-based) in record order.
+    virtual std::vector<FetchedRow> fetchAt(qint64 offset, int limit) = 0;
+    // Up to `limit` rows from `key` on (`inclusive`) or after it; from the first row when `key`
+    // is empty.
+    virtual std::vector<FetchedRow> fetchFrom(const QByteArray& key, bool inclusive, int limit) = 0;
+    // Number of rows before the row with this key.
+    virtual qint64 positionOf(const QByteArray& key) = 0;
+    // Writes every change in one transaction (a savepoint when one is already active): all of
+    // them or, on the first failure, none; then throws the failure.
+    virtual void applyChanges(const std::vector<const PendingChange*>& changes, TUpdateMode mode) = 0;
+};
+
+class DriverConnection {
+public:
+    virtual ~DriverConnection() = default;
+
+    virtual bool isSqlServer() const = 0;
+    virtual QStringList tableNames(bool systemTables) = 0;
+    virtual std::unique_ptr<TableCursor> openTable(const QString& name, bool readOnly) = 0;
+
+    virtual bool inTransaction() = 0;
+    virtual void beginTransaction(TTransIsolation isolation) = 0;
+    virtual void commitTransaction() = 0;
+    virtual void rollbackTransaction() = 0;
+
+    // Runs the whole text or fails. Parameter markers arrive as '?'; `parameters` names them in
+    // order. No value is ever bound, so a statement that has any fails after it was prepared
+    // with "No value for parameter '%s'".
+    virtual void executeStatement(const QString& sql, const QStringList& parameters) = 0;
+};
+
+// What an alias of the configuration says: its name and its keys (upper case), with the
+// password a login supplied for this connect only.
+struct ConnectRequest {
+    QString aliasName;
+    QMap<QString, QString> params;
+    QString userName;
+    QString password;
+    bool readOnly = false;
+};
+
+// Opens a connection by the alias's DRIVER key. Throws EDBEngineError when it cannot.
+std::unique_ptr<DriverConnection> OpenDriverConnection(const ConnectRequest& request);

@@ -1,0 +1,504 @@
+#include "data/FieldConvert.h"
+
+#include "data/Exceptions.h"
+
+#include <QRegularExpression>
+#include <cmath>
+#include <limits>
+
+namespace FieldConvert {
+namespace {
+
+const QDate DayZero(1899, 12, 30);
+constexpr double MsPerDay = 86400000.0;
+
+[[noreturn]] void cannotAccess(const ColumnInfo& field, const char* type)
+{
+    throw EConvertError(QStringLiteral("Cannot access field '%1' as type %2")
+                            .arg(field.name, QLatin1String(type)));
+}
+
+QLocale numberLocale()
+{
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
+    return locale;
+}
+
+QString cut(const QString& text, int size)
+{
+    return size > 0 && text.size() > size ? text.left(size) : text;
+}
+
+QByteArray cut(const QByteArray& bytes, int size)
+{
+    return size > 0 && bytes.size() > size ? bytes.left(size) : bytes;
+}
+
+// Text of a decimal with the locale's separator in place of '.'.
+QString localizedDecimal(const QString& canonical)
+{
+    return QString(canonical).replace(QLatin1Char('.'), QLocale().decimalPoint());
+}
+
+QString canonicalDecimal(const QString& text)
+{
+    const QString point = QLocale().decimalPoint();
+    QString t = text.trimmed();
+    if (point != QLatin1String("."))
+        t.replace(point, QLatin1String("."));
+    return t;
+}
+
+[[noreturn]] void outOfRange(const ColumnInfo& field, const QString& value)
+{
+    throw EConvertError(
+        QStringLiteral("%1 is not a valid value for field '%2'. The allowed range is %3 to %4")
+            .arg(value, field.name, QString::number(field.minValue),
+                 QString::number(field.maxValue)));
+}
+
+QVariant checkedInteger(const ColumnInfo& field, qlonglong value)
+{
+    if (field.hasRange && (value < field.minValue || value > field.maxValue))
+        outOfRange(field, QString::number(value));
+    return QVariant(value);
+}
+
+QVariant checkedInteger(const ColumnInfo& field, double rounded)
+{
+    // 2^63 itself does not fit; every double below it in magnitude does.
+    if (!(rounded >= -9223372036854775808.0 && rounded < 9223372036854775808.0)) {
+        ColumnInfo bounds = field;
+        if (!bounds.hasRange) {
+            bounds.minValue = std::numeric_limits<qint64>::min();
+            bounds.maxValue = std::numeric_limits<qint64>::max();
+        }
+        outOfRange(bounds, FormatFloat(rounded));
+    }
+    return checkedInteger(field, static_cast<qlonglong>(rounded));
+}
+
+QVariant dateValue(TFieldType type, const QDate& date, const QTime& time)
+{
+    switch (type) {
+    case ftDate:
+        return QVariant(date);
+    case ftTime:
+        return QVariant(time);
+    default:
+        return QVariant(QDateTime(date, time, Qt::UTC));
+    }
+}
+
+void splitDateValue(const QVariant& value, QDate& date, QTime& time)
+{
+    switch (value.typeId()) {
+    case QMetaType::QDate:
+        date = value.toDate();
+        time = QTime(0, 0);
+        break;
+    case QMetaType::QTime:
+        date = DayZero;
+        time = value.toTime();
+        break;
+    default: {
+        const QDateTime dt = value.toDateTime();
+        date = dt.date();
+        time = dt.time();
+    }
+    }
+}
+
+}  // namespace
+
+QString FormatFloat(double value)
+{
+    return numberLocale().toString(value, 'g', 15);
+}
+
+bool ParseFloat(const QString& text, double& value)
+{
+    bool ok = false;
+    const QString t = text.trimmed();
+    value = numberLocale().toDouble(t, &ok);
+    if (!ok)
+        value = QLocale::c().toDouble(t, &ok);
+    return ok;
+}
+
+QString ShortDateFormat()
+{
+    // Two-digit years corrupt dates on a round trip through text.
+    static const QRegularExpression shortYear(QStringLiteral("(?<!y)yy(?!y)"));
+    return QLocale().dateFormat(QLocale::ShortFormat).replace(shortYear, QStringLiteral("yyyy"));
+}
+
+QString LongTimeFormat()
+{
+    static const QRegularExpression zone(QStringLiteral("\\s*(?<![A-Za-z'])t+(?![A-Za-z'])"));
+    return QLocale().timeFormat(QLocale::LongFormat).remove(zone).trimmed();
+}
+
+QString FormatDate(const QDate& date)
+{
+    return QLocale().toString(date, ShortDateFormat());
+}
+
+QString FormatTime(const QTime& time)
+{
+    return QLocale().toString(time, LongTimeFormat());
+}
+
+QString FormatDateTime(const QDate& date, const QTime& time)
+{
+    if (!time.isValid() || time.msecsSinceStartOfDay() == 0)
+        return FormatDate(date);
+    return FormatDate(date) + QLatin1Char(' ') + FormatTime(time);
+}
+
+bool ParseDate(const QString& text, QDate& date)
+{
+    const QString t = text.trimmed();
+    const QLocale locale;
+    for (const QString& format : {ShortDateFormat(), locale.dateFormat(QLocale::ShortFormat),
+                                  QStringLiteral("yyyy-MM-dd")}) {
+        date = locale.toDate(t, format);
+        if (date.isValid())
+            return true;
+    }
+    return false;
+}
+
+bool ParseTime(const QString& text, QTime& time)
+{
+    const QString t = text.trimmed();
+    const QLocale locale;
+    for (const QString& format :
+         {LongTimeFormat(), locale.timeFormat(QLocale::ShortFormat), QStringLiteral("HH:mm:ss.zzz"),
+          QStringLiteral("HH:mm:ss"), QStringLiteral("HH:mm")}) {
+        time = locale.toTime(t, format);
+        if (time.isValid())
+            return true;
+    }
+    return false;
+}
+
+bool ParseDateTime(const QString& text, QDate& date, QTime& time)
+{
+    const QString t = text.trimmed();
+    if (ParseDate(t, date)) {
+        time = QTime(0, 0);
+        return true;
+    }
+    // The date part may itself hold blanks: try every split.
+    for (qsizetype i = t.indexOf(QLatin1Char(' ')); i > 0; i = t.indexOf(QLatin1Char(' '), i + 1)) {
+        if (ParseDate(t.left(i), date) && ParseTime(t.mid(i + 1), time))
+            return true;
+    }
+    const QDateTime iso = QDateTime::fromString(t, Qt::ISODateWithMs);
+    if (iso.isValid()) {
+        date = iso.date();
+        time = iso.time();
+        return true;
+    }
+    return false;
+}
+
+double ToDayCount(const QDate& date, const QTime& time)
+{
+    const double days = static_cast<double>(DayZero.daysTo(date));
+    const double fraction = time.isValid() ? time.msecsSinceStartOfDay() / MsPerDay : 0.0;
+    // Before day zero the fraction still counts forward from midnight, so it adds to the
+    // magnitude.
+    return days < 0 ? days - fraction : days + fraction;
+}
+
+void FromDayCount(double days, QDate& date, QTime& time)
+{
+    double whole = std::trunc(days);
+    qint64 ms = std::llround(std::fabs(days - whole) * MsPerDay);
+    if (ms >= qint64(MsPerDay)) {
+        ms = 0;
+        whole += days < 0 ? -1 : 1;
+    }
+    date = DayZero.addDays(static_cast<qint64>(whole));
+    time = QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms));
+}
+
+bool NormalizeDecimal(const QString& text, int scale, QString& result)
+{
+    static const QRegularExpression number(
+        QStringLiteral("^([+-]?)(\\d*)(?:\\.(\\d*))?(?:[eE]([+-]?\\d+))?$"));
+    const auto m = number.match(text.trimmed());
+    if (!m.hasMatch() || (m.capturedLength(2) == 0 && m.capturedLength(3) == 0))
+        return false;
+    const bool negative = m.captured(1) == QLatin1String("-");
+    QString digits = m.captured(2) + m.captured(3);
+    qint64 point = m.captured(2).size();  // digits before the decimal point
+    if (m.capturedLength(4)) {
+        bool ok = false;
+        const qint64 exponent = m.captured(4).toLongLong(&ok);
+        if (!ok || std::llabs(exponent) > 10000)
+            return false;
+        point += exponent;
+    }
+    if (point < 0) {
+        digits.prepend(QString(point * -1, QLatin1Char('0')));
+        point = 0;
+    }
+    if (point > digits.size())
+        digits.append(QString(point - digits.size(), QLatin1Char('0')));
+    if (scale >= 0 && digits.size() - point > scale) {
+        const bool roundUp = digits.at(point + scale) >= QLatin1Char('5');
+        digits.truncate(point + scale);
+        if (roundUp) {
+            qsizetype i = digits.size() - 1;
+            for (; i >= 0; --i) {
+                if (digits[i] == QLatin1Char('9')) {
+                    digits[i] = QLatin1Char('0');
+                } else {
+                    digits[i] = QChar(digits[i].unicode() + 1);
+                    break;
+                }
+            }
+            if (i < 0) {
+                digits.prepend(QLatin1Char('1'));
+                ++point;
+            }
+        }
+    }
+    QString intPart = digits.left(point);
+    QString fracPart = digits.mid(point);
+    while (intPart.size() > 1 && intPart.startsWith(QLatin1Char('0')))
+        intPart.remove(0, 1);
+    if (intPart.isEmpty())
+        intPart = QStringLiteral("0");
+    while (fracPart.endsWith(QLatin1Char('0')))
+        fracPart.chop(1);
+    result = intPart;
+    if (!fracPart.isEmpty())
+        result += QLatin1Char('.') + fracPart;
+    if (negative && result != QLatin1String("0"))
+        result.prepend(QLatin1Char('-'));
+    return true;
+}
+
+QString ReadText(const ColumnInfo& field, const QVariant& value)
+{
+    if (!value.isValid())
+        return QString();
+    switch (KindOf(field.type)) {
+    case FieldKind::Integer:
+        return QString::number(value.toLongLong());
+    case FieldKind::Boolean:
+        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    case FieldKind::Float:
+        return FormatFloat(value.toDouble());
+    case FieldKind::Bcd: {
+        QString normalized;
+        if (!NormalizeDecimal(value.toString(), 4, normalized))
+            normalized = value.toString();
+        return localizedDecimal(normalized);
+    }
+    case FieldKind::Date:
+        return FormatDate(value.toDate());
+    case FieldKind::Time:
+        return FormatTime(value.toTime());
+    case FieldKind::DateTime: {
+        const QDateTime dt = value.toDateTime();
+        return FormatDateTime(dt.date(), dt.time());
+    }
+    case FieldKind::Bytes:
+    case FieldKind::Blob:
+        return QString::fromLatin1(value.toByteArray());
+    case FieldKind::TextBlob:
+        return QString::fromUtf8(value.toByteArray());
+    case FieldKind::Text:
+        break;
+    }
+    return value.toString();
+}
+
+QVariant FromText(const ColumnInfo& field, const QString& text)
+{
+    const FieldKind kind = KindOf(field.type);
+    if (text.isEmpty())
+        return QVariant();
+    switch (kind) {
+    case FieldKind::Text:
+        return QVariant(cut(text, field.size));
+    case FieldKind::Integer: {
+        bool ok = false;
+        const qlonglong v = text.trimmed().toLongLong(&ok);
+        if (!ok) {
+            throw EConvertError(QStringLiteral("'%1' is not a valid integer value for field '%2'")
+                                    .arg(text, field.name));
+        }
+        return checkedInteger(field, v);
+    }
+    case FieldKind::Boolean: {
+        const QString lower = text.toLower();
+        if (QStringLiteral("false").startsWith(lower))
+            return QVariant(false);
+        if (QStringLiteral("true").startsWith(lower))
+            return QVariant(true);
+        throw EConvertError(QStringLiteral("'%1' is not a valid boolean value for field '%2'")
+                                .arg(text, field.name));
+    }
+    case FieldKind::Float: {
+        double v = 0;
+        if (!ParseFloat(text, v)) {
+            throw EConvertError(
+                QStringLiteral("'%1' is not a valid floating point value for field '%2'")
+                    .arg(text, field.name));
+        }
+        return QVariant(v);
+    }
+    case FieldKind::Bcd: {
+        QString decimal;
+        if (!NormalizeDecimal(canonicalDecimal(text), 4, decimal)) {
+            throw EConvertError(
+                QStringLiteral("'%1' is not a valid floating point value for field '%2'")
+                    .arg(text, field.name));
+        }
+        return QVariant(decimal);
+    }
+    case FieldKind::Date: {
+        QDate date;
+        if (!ParseDate(text, date))
+            throw EConvertError(QStringLiteral("'%1' is not a valid date").arg(text));
+        return QVariant(date);
+    }
+    case FieldKind::Time: {
+        QTime time;
+        if (!ParseTime(text, time))
+            throw EConvertError(QStringLiteral("'%1' is not a valid time").arg(text));
+        return QVariant(time);
+    }
+    case FieldKind::DateTime: {
+        QDate date;
+        QTime time;
+        if (!ParseDateTime(text, date, time))
+            throw EConvertError(QStringLiteral("'%1' is not a valid date and time").arg(text));
+        return QVariant(QDateTime(date, time, Qt::UTC));
+    }
+    case FieldKind::Bytes:
+        return QVariant(cut(text.toLatin1(), field.size));
+    case FieldKind::Blob:
+        return QVariant(text.toLatin1());
+    case FieldKind::TextBlob:
+        return QVariant(text.toUtf8());
+    }
+    return QVariant();
+}
+
+double ReadNumber(const ColumnInfo& field, const QVariant& value)
+{
+    switch (KindOf(field.type)) {
+    case FieldKind::Text: {
+        if (!value.isValid())
+            return 0;
+        double v = 0;
+        if (!ParseFloat(value.toString(), v)) {
+            throw EConvertError(
+                QStringLiteral("'%1' is not a valid floating point value").arg(value.toString()));
+        }
+        return v;
+    }
+    case FieldKind::Integer:
+        return value.isValid() ? static_cast<double>(value.toLongLong()) : 0;
+    case FieldKind::Float:
+        return value.isValid() ? value.toDouble() : 0;
+    case FieldKind::Bcd:
+        return value.isValid() ? QLocale::c().toDouble(value.toString()) : 0;
+    case FieldKind::Date:
+    case FieldKind::Time:
+    case FieldKind::DateTime: {
+        if (!value.isValid())
+            return 0;
+        QDate date;
+        QTime time;
+        splitDateValue(value, date, time);
+        return ToDayCount(date, time);
+    }
+    default:
+        cannotAccess(field, "Float");
+    }
+}
+
+QVariant FromNumber(const ColumnInfo& field, double value)
+{
+    switch (KindOf(field.type)) {
+    case FieldKind::Text:
+        return QVariant(cut(FormatFloat(value), field.size));
+    case FieldKind::Integer:
+        // nearbyint rounds halves to the even neighbour in the default rounding mode.
+        return checkedInteger(field, std::nearbyint(value));
+    case FieldKind::Float:
+        return QVariant(value);
+    case FieldKind::Bcd: {
+        QString decimal;
+        if (!std::isfinite(value) ||
+            !NormalizeDecimal(QString::number(value, 'g', 15), 4, decimal)) {
+            throw EConvertError(
+                QStringLiteral("'%1' is not a valid floating point value for field '%2'")
+                    .arg(FormatFloat(value), field.name));
+        }
+        return QVariant(decimal);
+    }
+    case FieldKind::Date:
+    case FieldKind::Time:
+    case FieldKind::DateTime: {
+        QDate date;
+        QTime time;
+        FromDayCount(value, date, time);
+        return dateValue(field.type, date, time);
+    }
+    default:
+        cannotAccess(field, "Float");
+    }
+}
+
+double ReadDateTime(const ColumnInfo& field, const QVariant& value)
+{
+    switch (KindOf(field.type)) {
+    case FieldKind::Text: {
+        if (!value.isValid())
+            return 0;
+        QDate date;
+        QTime time;
+        if (!ParseDateTime(value.toString(), date, time)) {
+            throw EConvertError(
+                QStringLiteral("'%1' is not a valid date and time").arg(value.toString()));
+        }
+        return ToDayCount(date, time);
+    }
+    case FieldKind::Date:
+    case FieldKind::Time:
+    case FieldKind::DateTime:
+        return ReadNumber(field, value);
+    default:
+        cannotAccess(field, "DateTime");
+    }
+}
+
+QVariant FromDateTime(const ColumnInfo& field, double value)
+{
+    QDate date;
+    QTime time;
+    switch (KindOf(field.type)) {
+    case FieldKind::Text:
+        FromDayCount(value, date, time);
+        return QVariant(cut(FormatDateTime(date, time), field.size));
+    case FieldKind::Date:
+    case FieldKind::Time:
+    case FieldKind::DateTime:
+        FromDayCount(value, date, time);
+        return dateValue(field.type, date, time);
+    default:
+        cannotAccess(field, "DateTime");
+    }
+}
+
+}  // namespace FieldConvert

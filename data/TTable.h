@@ -1,0 +1,166 @@
+#pragma once
+
+#include "data/Driver.h"
+#include "data/PendingUpdates.h"
+#include "data/RowWindow.h"
+
+#include <QObject>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TDatabase;
+class TField;
+
+enum class TableState { Inactive, Browse, Insert, Edit };
+
+// A table of a connection, read through windows of rows in record order, with an optional
+// pending-update store (CachedUpdates) that holds posted changes until they are committed.
+//
+// Bound controls follow it through its signals, which are held back while the controls are
+// suspended. Rows are addressed two ways: by bookmark (the row's key) for walks and selections,
+// and by position (0-based, in record order) for grids.
+class TTable : public QObject {
+    Q_OBJECT
+public:
+    using Event = std::function<void(TTable&)>;
+
+    explicit TTable(QObject* parent = nullptr);
+    // Releases the table without running BeforeClose or AfterClose; pending updates are dropped.
+    ~TTable() override;
+
+    const QString& DatabaseName() const { return m_databaseName; }
+    void SetDatabaseName(const QString& name);
+    const QString& SessionName() const { return m_sessionName; }
+    void SetSessionName(const QString& name);
+    const QString& TableName() const { return m_tableName; }
+    void SetTableName(const QString& name);
+
+    bool ReadOnly = false;
+    bool CachedUpdates = false;
+    TUpdateMode UpdateMode = upWhereAll;
+
+    Event AfterOpen;
+    Event BeforeClose;
+    Event AfterClose;
+
+    bool Active() const { return m_cursor != nullptr; }
+    void OpenTable();
+    void CloseTable();
+
+    int NumberOfFields() const { return static_cast<int>(m_fields.size()); }
+    TField* FieldAt(int index) const;
+    TField* LookupField(const QString& name) const;
+    TField* RequireField(const QString& name) const;
+
+    // Cursor movement.
+    void MoveFirst();
+    void MoveNext();
+    void MovePrior();
+    void MoveLast();
+    bool AtEnd() const { return m_atEnd; }
+    bool AtStart() const { return m_atStart; }
+    bool IsEmpty();
+
+    QByteArray CurrentBookmark() const;
+    int CompareBookmarks(const QByteArray& a, const QByteArray& b) const;
+    void MoveToBookmark(const QByteArray& bookmark);
+
+    void SuspendControls();
+    void ResumeControls();
+    bool ControlsSuspended() const { return m_suspendCount > 0; }
+
+    // Editing.
+    TableState State() const { return m_state; }
+    bool Modified() const { return m_modified; }
+    bool CanModify() const { return Active() && !ReadOnly; }
+    void StartInsert();
+    void StartEdit();
+    void PostRecord();
+    void CancelRecord();
+    void DeleteRecord();
+
+    bool HasPendingUpdates() const { return !m_pending.isEmpty(); }
+    void CommitPendingUpdates();
+    void CancelPendingUpdates();
+
+    // Positions, for grids. RecordCount counts the rows a grid shows: stored rows less pending
+    // deletions, then pending insertions, then the row being inserted.
+    qint64 RecordCount();
+    qint64 RecNo();
+    void MoveTo(qint64 position);
+    // The values of the row at a position, without moving the cursor; empty beyond the end.
+    Row RowAt(qint64 position);
+
+    // The current row's values (the edit buffer while inserting or editing).
+    const Row& CurrentValues() const { return m_current; }
+
+    TDatabase& Database() const;
+
+signals:
+    // Opened or closed.
+    void activeChanged();
+    // Rows were added, removed or re-read: bound views reload.
+    void rowsChanged();
+    // The cursor moved or its row changed state or values.
+    void currentChanged();
+
+private:
+    friend class TField;
+    friend class TDatabase;
+
+    enum class Position { Stored, Pending, Editing, None };
+
+    void requireActive() const;
+    void requireWritable() const;
+    void endEditForMove();
+    void setFieldValue(int index, const QVariant& value);
+    void validateRequired() const;
+    void writeThrough(const PendingChange& change);
+    void loadStoredRow(int index);
+    void loadPendingRow(int index);
+    void setEmptyCursor();
+    // Makes the first stored row from window index `index` on that is not deleted current,
+    // reading further windows as needed; false when no stored row is left.
+    bool seekForwardFrom(int index);
+    bool seekStoredKey(const QByteArray& key);
+    Row overlay(const FetchedRow& row) const;
+    qint64 storedVisibleCount();
+    qint64 currentStoredPosition();
+    void reread();
+    void closeWithoutEvents(bool notify);
+    void notifyRows();
+    void notifyCurrent();
+    void notifyActive();
+
+    QString m_databaseName;
+    QString m_sessionName = QStringLiteral("Default");
+    QString m_tableName;
+    TDatabase* m_database = nullptr;
+
+    std::unique_ptr<TableCursor> m_cursor;
+    std::vector<std::unique_ptr<TField>> m_fields;
+    PendingUpdates m_pending;
+    RowWindow m_window;        // rows around the cursor, for walks
+    RowPageCache m_pages;      // rows by position, for grids
+    qint64 m_storedCount = -1; // rows in the database; -1 until counted
+
+    // The cursor: which row, its key and its values.
+    Position m_position = Position::None;
+    QByteArray m_key;
+    int m_windowIndex = -1;    // index in m_window while on a stored row
+    int m_pendingIndex = -1;   // index of the pending insertion while on one
+    qint64 m_recNo = -1;       // cached position; -1 when not known
+    Row m_current;
+    Row m_editOriginal;
+    bool m_atEnd = true;
+    bool m_atStart = true;
+
+    TableState m_state = TableState::Inactive;
+    bool m_modified = false;
+    // Where the cursor was when an insert started, to return there on cancel.
+    QByteArray m_insertReturnKey;
+
+    int m_suspendCount = 0;
+    bool m_activeAtSuspend = false;
+};

@@ -1,0 +1,178 @@
+#include "data/Exceptions.h"
+#include "data/KeyCodec.h"
+#include "data/sqlite/SqliteTable.h"
+#include "data/sqlite/SqliteTypes.h"
+
+namespace {
+
+const QString ChangedByOther =
+    QStringLiteral("Couldn't perform the edit because another user changed the record.");
+
+bool sameValue(const QVariant& a, const QVariant& b)
+{
+    if (a.isValid() != b.isValid())
+        return false;
+    return !a.isValid() || a == b;
+}
+
+}  // namespace
+
+void SqliteTable::applyChanges(const std::vector<const PendingChange*>& changes, TUpdateMode mode)
+{
+    if (m_readOnly)
+        throw EDatabaseError(QStringLiteral("Cannot modify a read-only dataset"));
+    // Inside a transaction of the caller's, a savepoint keeps the all-or-nothing promise.
+    const bool nested = sqlite3_get_autocommit(m_db) == 0;
+    ExecSqlite(m_db, nested ? "SAVEPOINT rowcart_apply" : "BEGIN IMMEDIATE");
+    try {
+        for (const PendingChange* change : changes)
+            applyOne(*change, mode);
+        ExecSqlite(m_db, nested ? "RELEASE rowcart_apply" : "COMMIT");
+    } catch (...) {
+        if (nested) {
+            sqlite3_exec(m_db, "ROLLBACK TO rowcart_apply", nullptr, nullptr, nullptr);
+            sqlite3_exec(m_db, "RELEASE rowcart_apply", nullptr, nullptr, nullptr);
+        } else if (sqlite3_get_autocommit(m_db) == 0) {
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        }
+        throw;
+    }
+    m_knownCount = -1;
+}
+
+void SqliteTable::applyOne(const PendingChange& change, TUpdateMode mode)
+{
+    switch (change.kind) {
+    case PendingChange::Insert:
+        applyInsert(change);
+        break;
+    case PendingChange::Modify:
+        applyModify(change, mode);
+        break;
+    case PendingChange::Delete:
+        applyDelete(change);
+        break;
+    }
+}
+
+void SqliteTable::applyInsert(const PendingChange& change)
+{
+    // Null columns are left out, so that defaults and generated keys apply.
+    QByteArray mask(m_columns.size(), '0');
+    for (int c = 0; c < m_columns.size(); ++c) {
+        if (change.values.value(c).isValid())
+            mask[c] = '1';
+    }
+    SqliteStmt& slot = m_inserts[mask];
+    if (!slot) {
+        QStringList names, params;
+        for (int c = 0; c < m_columns.size(); ++c) {
+            if (mask[c] == '1') {
+                names.append(m_quoted[c]);
+                params.append(QStringLiteral("?"));
+            }
+        }
+        const QString sql = names.isEmpty()
+            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_table)
+            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                  .arg(m_table, names.join(QStringLiteral(", ")), params.join(QStringLiteral(", ")));
+        slot = PrepareSqlite(m_db, sql);
+    }
+    sqlite3_stmt* stmt = slot.get();
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    int parameter = 1;
+    for (int c = 0; c < m_columns.size(); ++c) {
+        if (mask[c] != '1')
+            continue;
+        const int rc = SqliteTypes::Bind(stmt, parameter++, change.values[c], m_columns[c].type);
+        if (rc != SQLITE_OK)
+            ThrowSqliteError(m_db, rc);
+    }
+    step(stmt);
+}
+
+QString SqliteTable::keyMatch(int& parameter) const
+{
+    QStringList parts;
+    for (const QString& key : m_keyExprs)
+        parts.append(QStringLiteral("%1 IS ?%2").arg(key).arg(parameter++));
+    return parts.join(QStringLiteral(" AND "));
+}
+
+// Compares a column with the value it had when read, tolerant of the column's own storage
+// form (numbers in untyped columns, other spellings of a date).
+QString SqliteTable::valueMatch(int column, int parameter) const
+{
+    const QString col = m_quoted[column];
+    switch (KindOf(m_columns[column].type)) {
+    case FieldKind::Date:
+    case FieldKind::Time:
+    case FieldKind::DateTime:
+        return QStringLiteral("(%1 IS ?%2 OR (julianday(%1) IS NOT NULL AND julianday(%1) = julianday(?%2)))")
+            .arg(col)
+            .arg(parameter);
+    case FieldKind::Text:
+        return QStringLiteral("(%1 IS ?%2 OR CAST(%1 AS TEXT) IS ?%2)").arg(col).arg(parameter);
+    default:
+        return QStringLiteral("%1 IS ?%2").arg(col).arg(parameter);
+    }
+}
+
+void SqliteTable::applyModify(const PendingChange& change, TUpdateMode mode)
+{
+    QList<int> changed;
+    for (int c = 0; c < m_columns.size(); ++c) {
+        if (!sameValue(change.values.value(c), change.original.value(c)))
+            changed.append(c);
+    }
+    if (changed.isEmpty())
+        return;
+    QList<int> compared;
+    if (mode == upWhereChanged) {
+        compared = changed;
+    } else if (mode == upWhereAll) {
+        for (int c = 0; c < m_columns.size(); ++c) {
+            if (!IsBlobType(m_columns[c].type))
+                compared.append(c);
+        }
+    }
+    int parameter = 1;
+    QStringList sets;
+    for (int c : changed)
+        sets.append(QStringLiteral("%1 = ?%2").arg(m_quoted[c]).arg(parameter++));
+    QString where = keyMatch(parameter);
+    QList<QPair<int, int>> comparedParams;
+    for (int c : compared) {
+        where += QStringLiteral(" AND ") + valueMatch(c, parameter);
+        comparedParams.append({c, parameter++});
+    }
+    SqliteStmt stmt = PrepareSqlite(
+        m_db, QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(m_table, sets.join(QStringLiteral(", ")), where));
+    parameter = 1;
+    for (int c : changed) {
+        const int rc = SqliteTypes::Bind(stmt.get(), parameter++, change.values[c], m_columns[c].type);
+        if (rc != SQLITE_OK)
+            ThrowSqliteError(m_db, rc);
+    }
+    parameter = bindKey(stmt.get(), parameter, change.key);
+    for (const auto& [c, p] : comparedParams) {
+        const int rc = SqliteTypes::Bind(stmt.get(), p, change.original.value(c), m_columns[c].type);
+        if (rc != SQLITE_OK)
+            ThrowSqliteError(m_db, rc);
+    }
+    step(stmt.get());
+    if (sqlite3_changes(m_db) != 1)
+        throw EDBEngineError(ChangedByOther, QStringLiteral("changed"));
+}
+
+void SqliteTable::applyDelete(const PendingChange& change)
+{
+    int parameter = 1;
+    SqliteStmt stmt = PrepareSqlite(
+        m_db, QStringLiteral("DELETE FROM %1 WHERE %2").arg(m_table, keyMatch(parameter)));
+    bindKey(stmt.get(), 1, change.key);
+    step(stmt.get());
+    if (sqlite3_changes(m_db) != 1)
+        throw EDBEngineError(ChangedByOther, QStringLiteral("changed"));
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "data/Driver.h"
+#include "data/sqlite/SqliteHandles.h"
+
+#include <map>
+
+// An open SQLite table: rows in primary-key order (rowid order where there is none), read in
+// windows through cached prepared statements.
+class SqliteTable : public TableCursor {
+public:
+    SqliteTable(sqlite3* db, const QString& name, bool readOnly);
+
+    const QVector<ColumnInfo>& columns() const override { return m_columns; }
+    qint64 rowCount() override;
+    std::vector<FetchedRow> fetchAt(qint64 offset, int limit) override;
+    std::vector<FetchedRow> fetchFrom(const QByteArray& key, bool inclusive, int limit) override;
+    qint64 positionOf(const QByteArray& key) override;
+    void applyChanges(const std::vector<const PendingChange*>& changes, TUpdateMode mode) override;
+
+private:
+    sqlite3_stmt* cached(SqliteStmt& slot, const QString& sql);
+    std::vector<FetchedRow> readRows(sqlite3_stmt* stmt);
+    // Binds a key's values from parameter `first` on; returns the next free parameter.
+    int bindKey(sqlite3_stmt* stmt, int first, const QByteArray& key);
+    void step(sqlite3_stmt* stmt);
+    void applyOne(const PendingChange& change, TUpdateMode mode);
+    void applyInsert(const PendingChange& change);
+    void applyModify(const PendingChange& change, TUpdateMode mode);
+    void applyDelete(const PendingChange& change);
+    QString keyMatch(int& parameter) const;
+    QString valueMatch(int column, int parameter) const;
+
+    sqlite3* m_db;
+    QString m_table;             // quoted
+    bool m_readOnly;
+    QVector<ColumnInfo> m_columns;
+    QStringList m_quoted;        // quoted column names
+    QStringList m_keyExprs;      // quoted key columns, or the rowid
+    QString m_select;            // "SELECT keys, columns FROM table"
+    QString m_order;             // "k1 COLLATE BINARY, ..." (and DESC variant)
+    QString m_orderDesc;
+    QString m_keyTuple;          // "(k1, k2)" or "k1"
+    QString m_paramTuple;        // "(?, ?)" or "?"
+    qint64 m_knownCount = -1;
+
+    SqliteStmt m_count, m_first, m_after, m_from, m_at, m_atDesc, m_position;
+    std::map<QByteArray, SqliteStmt> m_inserts;  // by the mask of columns written
+};

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "data/Driver.h"
+#include "data/sqlite/SqliteHandles.h"
+
+// Declared SQLite column types onto field types, and values between statements and rows.
+namespace SqliteTypes {
+
+// `autoIncrement`: the column is the INTEGER PRIMARY KEY of a table declared AUTOINCREMENT.
+ColumnInfo MapColumn(const QString& name, const QString& declaredType, bool autoIncrement);
+
+QVariant ReadColumn(sqlite3_stmt* stmt, int column, TFieldType type);
+// Binds a row value (canonical form) to a parameter; returns the sqlite3_bind_* result.
+int Bind(sqlite3_stmt* stmt, int parameter, const QVariant& value, TFieldType type);
+
+}  // namespace SqliteTypes

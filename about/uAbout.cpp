@@ -1,0 +1,6 @@
+#include "about/uAbout.h"
+
+TfAbout::TfAbout(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("fAbout"));
+}

@@ -471,6 +471,21 @@ Row TTable::RowAt(qint64 position)
     return Row();
 }
 
+QByteArray TTable::BookmarkAt(qint64 position)
+{
+    if (!Active() || position < 0)
+        return QByteArray();
+    const qint64 storedVisible = storedVisibleCount();
+    if (position < storedVisible) {
+        const FetchedRow* row = m_pages.at(*m_cursor, m_pending.storedPositionOfVisible(position));
+        return row ? row->key : QByteArray();
+    }
+    const qint64 pending = position - storedVisible;
+    if (pending < m_pending.insertionCount())
+        return KeyCodec::pendingInsertKey(m_pending.insertionSerial(static_cast<int>(pending)));
+    return QByteArray();
+}
+
 // ---- editing ----
 
 void TTable::requireWritable() const

@@ -91,6 +91,9 @@ public:
     void MoveTo(qint64 position);
     // The values of the row at a position, without moving the cursor; empty beyond the end.
     Row RowAt(qint64 position);
+    // The bookmark of the row at a position, without moving the cursor; empty beyond the end
+    // and for the row being inserted.
+    QByteArray BookmarkAt(qint64 position);
 
     // The current row's values (the edit buffer while inserting or editing).
     const Row& CurrentValues() const { return m_current; }

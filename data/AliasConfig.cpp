@@ -11,15 +11,14 @@
 
 namespace {
 
-[[noreturn]] void malformed(const QString& path, int line, const QString& what)
-{
-    throw EDatabaseError(QStringLiteral("Alias configuration %1, line %2: %3").arg(path).arg(line).arg(what));
+[[noreturn]] void malformed(const QString& path, int line, const QString& what) {
+    throw EDatabaseError(
+        QStringLiteral("Alias configuration %1, line %2: %3").arg(path).arg(line).arg(what));
 }
 
 }  // namespace
 
-QString AliasConfig::defaultPath()
-{
+QString AliasConfig::defaultPath() {
     const QString overridePath = qEnvironmentVariable("ROWCART_ALIASES");
     if (!overridePath.isEmpty())
         return overridePath;
@@ -29,11 +28,11 @@ QString AliasConfig::defaultPath()
     return config + QStringLiteral("/rowcart/aliases.conf");
 }
 
-AliasConfig AliasConfig::load(const QString& path)
-{
+AliasConfig AliasConfig::load(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        throw EDatabaseError(QStringLiteral("Cannot read alias configuration %1: %2").arg(path, file.errorString()));
+        throw EDatabaseError(
+            QStringLiteral("Cannot read alias configuration %1: %2").arg(path, file.errorString()));
     AliasConfig config;
     config.m_path = path;
     const QDir base = QFileInfo(path).absoluteDir();
@@ -43,7 +42,8 @@ AliasConfig AliasConfig::load(const QString& path)
     while (!in.atEnd()) {
         const QString line = in.readLine().trimmed();
         ++lineNo;
-        if (line.isEmpty() || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')))
+        if (line.isEmpty() || line.startsWith(QLatin1Char(';')) ||
+            line.startsWith(QLatin1Char('#')))
             continue;
         if (line.startsWith(QLatin1Char('['))) {
             if (!line.endsWith(QLatin1Char(']')))
@@ -52,7 +52,8 @@ AliasConfig AliasConfig::load(const QString& path)
             if (name.isEmpty())
                 malformed(path, lineNo, QStringLiteral("the alias name is empty"));
             if (name.size() > 31)
-                malformed(path, lineNo, QStringLiteral("alias name '%1' is longer than 31 characters").arg(name));
+                malformed(path, lineNo,
+                          QStringLiteral("alias name '%1' is longer than 31 characters").arg(name));
             if (config.find(name))
                 malformed(path, lineNo, QStringLiteral("alias '%1' is defined twice").arg(name));
             config.m_aliases.append(AliasDefinition{name, {}});
@@ -61,13 +62,16 @@ AliasConfig AliasConfig::load(const QString& path)
         }
         const qsizetype eq = line.indexOf(QLatin1Char('='));
         if (eq <= 0)
-            malformed(path, lineNo, QStringLiteral("expected [ALIAS] or KEY=value, found '%1'").arg(line));
+            malformed(path, lineNo,
+                      QStringLiteral("expected [ALIAS] or KEY=value, found '%1'").arg(line));
         if (!current)
-            malformed(path, lineNo, QStringLiteral("'%1' stands before the first [ALIAS] section").arg(line));
+            malformed(path, lineNo,
+                      QStringLiteral("'%1' stands before the first [ALIAS] section").arg(line));
         const QString key = line.left(eq).trimmed().toUpper();
         QString value = line.mid(eq + 1).trimmed();
         if (key == QLatin1String("PASSWORD"))
-            malformed(path, lineNo, QStringLiteral("passwords are not kept in the alias configuration"));
+            malformed(path, lineNo,
+                      QStringLiteral("passwords are not kept in the alias configuration"));
         if (key == QLatin1String("PATH") && !value.isEmpty())
             value = QDir::cleanPath(base.absoluteFilePath(value));
         current->params.insert(key, value);
@@ -75,15 +79,16 @@ AliasConfig AliasConfig::load(const QString& path)
     for (const AliasDefinition& alias : config.m_aliases) {
         const QString driver = alias.params.value(QStringLiteral("DRIVER")).toUpper();
         if (driver != QLatin1String("SQLITE") && driver != QLatin1String("POSTGRES")) {
-            throw EDatabaseError(QStringLiteral("Alias configuration %1: alias '%2' needs DRIVER=SQLITE or DRIVER=POSTGRES")
-                                     .arg(path, alias.name));
+            throw EDatabaseError(
+                QStringLiteral(
+                    "Alias configuration %1: alias '%2' needs DRIVER=SQLITE or DRIVER=POSTGRES")
+                    .arg(path, alias.name));
         }
     }
     return config;
 }
 
-const AliasDefinition* AliasConfig::find(const QString& name) const
-{
+const AliasDefinition* AliasConfig::find(const QString& name) const {
     for (const AliasDefinition& alias : m_aliases) {
         if (alias.name.compare(name, Qt::CaseInsensitive) == 0)
             return &alias;
@@ -91,8 +96,7 @@ const AliasDefinition* AliasConfig::find(const QString& name) const
     return nullptr;
 }
 
-void AliasConfig::ensureDefault(const QString& path)
-{
+void AliasConfig::ensureDefault(const QString& path) {
     if (QFileInfo::exists(path))
         return;
     const QDir dir = QFileInfo(path).absoluteDir();
@@ -102,14 +106,18 @@ void AliasConfig::ensureDefault(const QString& path)
     DemoDatabases::create(dir.absoluteFilePath(QStringLiteral("work.db")), false);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        throw EDatabaseError(QStringLiteral("Cannot write alias configuration %1: %2").arg(path, file.errorString()));
+        throw EDatabaseError(QStringLiteral("Cannot write alias configuration %1: %2")
+                                 .arg(path, file.errorString()));
     QTextStream out(&file);
-    out << "; Rowcart database aliases: one [ALIAS] section each, in the order the alias lists show.\n"
-           "; DRIVER=SQLITE with PATH (relative to this file), or DRIVER=POSTGRES with SERVER NAME,\n"
+    out << "; Rowcart database aliases: one [ALIAS] section each, in the order the alias lists "
+           "show.\n"
+           "; DRIVER=SQLITE with PATH (relative to this file), or DRIVER=POSTGRES with SERVER "
+           "NAME,\n"
            "; PORT, DATABASE NAME and optionally USER NAME (then a login is asked) and OPTIONS.\n\n"
            "[DEMO]\nDRIVER=SQLITE\nPATH=demo.db\n\n"
            "[WORK]\nDRIVER=SQLITE\nPATH=work.db\n";
     out.flush();
     if (!file.commit())
-        throw EDatabaseError(QStringLiteral("Cannot write alias configuration %1: %2").arg(path, file.errorString()));
+        throw EDatabaseError(QStringLiteral("Cannot write alias configuration %1: %2")
+                                 .arg(path, file.errorString()));
 }

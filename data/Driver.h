@@ -28,9 +28,9 @@ struct ColumnInfo {
 struct PendingChange {
     enum Kind { Insert, Modify, Delete };
     Kind kind = Insert;
-    QByteArray key;   // the row's bookmark when it was read (Modify, Delete)
-    Row original;     // values as read (Modify, Delete)
-    Row values;       // values to write (Insert, Modify)
+    QByteArray key;  // the row's bookmark when it was read (Modify, Delete)
+    Row original;    // values as read (Modify, Delete)
+    Row values;      // values to write (Insert, Modify)
 };
 
 // An open table of a driver: its columns and windowed, keyed access to its rows in record
@@ -50,7 +50,8 @@ public:
     virtual qint64 positionOf(const QByteArray& key) = 0;
     // Writes every change in one transaction (a savepoint when one is already active): all of
     // them or, on the first failure, none; then throws the failure.
-    virtual void applyChanges(const std::vector<const PendingChange*>& changes, TUpdateMode mode) = 0;
+    virtual void applyChanges(const std::vector<const PendingChange*>& changes,
+                              TUpdateMode mode) = 0;
 };
 
 class DriverConnection {

@@ -3,8 +3,7 @@
 #include "data/postgres/PgDriver.h"
 #include "data/sqlite/SqliteDriver.h"
 
-std::unique_ptr<DriverConnection> OpenDriverConnection(const ConnectRequest& request)
-{
+std::unique_ptr<DriverConnection> OpenDriverConnection(const ConnectRequest& request) {
     const QString driver = request.params.value(QStringLiteral("DRIVER")).trimmed().toUpper();
     if (driver == QLatin1String("SQLITE"))
         return OpenSqliteConnection(request);

@@ -12,37 +12,31 @@ namespace {
 const QDate DayZero(1899, 12, 30);
 constexpr double MsPerDay = 86400000.0;
 
-[[noreturn]] void cannotAccess(const ColumnInfo& field, const char* type)
-{
-    throw EConvertError(QStringLiteral("Cannot access field '%1' as type %2")
-                            .arg(field.name, QLatin1String(type)));
+[[noreturn]] void cannotAccess(const ColumnInfo& field, const char* type) {
+    throw EConvertError(
+        QStringLiteral("Cannot access field '%1' as type %2").arg(field.name, QLatin1String(type)));
 }
 
-QLocale numberLocale()
-{
+QLocale numberLocale() {
     QLocale locale;
     locale.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
     return locale;
 }
 
-QString cut(const QString& text, int size)
-{
+QString cut(const QString& text, int size) {
     return size > 0 && text.size() > size ? text.left(size) : text;
 }
 
-QByteArray cut(const QByteArray& bytes, int size)
-{
+QByteArray cut(const QByteArray& bytes, int size) {
     return size > 0 && bytes.size() > size ? bytes.left(size) : bytes;
 }
 
 // Text of a decimal with the locale's separator in place of '.'.
-QString localizedDecimal(const QString& canonical)
-{
+QString localizedDecimal(const QString& canonical) {
     return QString(canonical).replace(QLatin1Char('.'), QLocale().decimalPoint());
 }
 
-QString canonicalDecimal(const QString& text)
-{
+QString canonicalDecimal(const QString& text) {
     const QString point = QLocale().decimalPoint();
     QString t = text.trimmed();
     if (point != QLatin1String("."))
@@ -50,23 +44,20 @@ QString canonicalDecimal(const QString& text)
     return t;
 }
 
-[[noreturn]] void outOfRange(const ColumnInfo& field, const QString& value)
-{
+[[noreturn]] void outOfRange(const ColumnInfo& field, const QString& value) {
     throw EConvertError(
         QStringLiteral("%1 is not a valid value for field '%2'. The allowed range is %3 to %4")
             .arg(value, field.name, QString::number(field.minValue),
                  QString::number(field.maxValue)));
 }
 
-QVariant checkedInteger(const ColumnInfo& field, qlonglong value)
-{
+QVariant checkedInteger(const ColumnInfo& field, qlonglong value) {
     if (field.hasRange && (value < field.minValue || value > field.maxValue))
         outOfRange(field, QString::number(value));
     return QVariant(value);
 }
 
-QVariant checkedInteger(const ColumnInfo& field, double rounded)
-{
+QVariant checkedInteger(const ColumnInfo& field, double rounded) {
     // 2^63 itself does not fit; every double below it in magnitude does.
     if (!(rounded >= -9223372036854775808.0 && rounded < 9223372036854775808.0)) {
         ColumnInfo bounds = field;
@@ -79,46 +70,42 @@ QVariant checkedInteger(const ColumnInfo& field, double rounded)
     return checkedInteger(field, static_cast<qlonglong>(rounded));
 }
 
-QVariant dateValue(TFieldType type, const QDate& date, const QTime& time)
-{
+QVariant dateValue(TFieldType type, const QDate& date, const QTime& time) {
     switch (type) {
-    case ftDate:
-        return QVariant(date);
-    case ftTime:
-        return QVariant(time);
-    default:
-        return QVariant(QDateTime(date, time, Qt::UTC));
+        case ftDate:
+            return QVariant(date);
+        case ftTime:
+            return QVariant(time);
+        default:
+            return QVariant(QDateTime(date, time, Qt::UTC));
     }
 }
 
-void splitDateValue(const QVariant& value, QDate& date, QTime& time)
-{
+void splitDateValue(const QVariant& value, QDate& date, QTime& time) {
     switch (value.typeId()) {
-    case QMetaType::QDate:
-        date = value.toDate();
-        time = QTime(0, 0);
-        break;
-    case QMetaType::QTime:
-        date = DayZero;
-        time = value.toTime();
-        break;
-    default: {
-        const QDateTime dt = value.toDateTime();
-        date = dt.date();
-        time = dt.time();
-    }
+        case QMetaType::QDate:
+            date = value.toDate();
+            time = QTime(0, 0);
+            break;
+        case QMetaType::QTime:
+            date = DayZero;
+            time = value.toTime();
+            break;
+        default: {
+            const QDateTime dt = value.toDateTime();
+            date = dt.date();
+            time = dt.time();
+        }
     }
 }
 
 }  // namespace
 
-QString FormatFloat(double value)
-{
+QString FormatFloat(double value) {
     return numberLocale().toString(value, 'g', 15);
 }
 
-bool ParseFloat(const QString& text, double& value)
-{
+bool ParseFloat(const QString& text, double& value) {
     bool ok = false;
     const QString t = text.trimmed();
     value = numberLocale().toDouble(t, &ok);
@@ -127,38 +114,32 @@ bool ParseFloat(const QString& text, double& value)
     return ok;
 }
 
-QString ShortDateFormat()
-{
+QString ShortDateFormat() {
     // Two-digit years corrupt dates on a round trip through text.
     static const QRegularExpression shortYear(QStringLiteral("(?<!y)yy(?!y)"));
     return QLocale().dateFormat(QLocale::ShortFormat).replace(shortYear, QStringLiteral("yyyy"));
 }
 
-QString LongTimeFormat()
-{
+QString LongTimeFormat() {
     static const QRegularExpression zone(QStringLiteral("\\s*(?<![A-Za-z'])t+(?![A-Za-z'])"));
     return QLocale().timeFormat(QLocale::LongFormat).remove(zone).trimmed();
 }
 
-QString FormatDate(const QDate& date)
-{
+QString FormatDate(const QDate& date) {
     return QLocale().toString(date, ShortDateFormat());
 }
 
-QString FormatTime(const QTime& time)
-{
+QString FormatTime(const QTime& time) {
     return QLocale().toString(time, LongTimeFormat());
 }
 
-QString FormatDateTime(const QDate& date, const QTime& time)
-{
+QString FormatDateTime(const QDate& date, const QTime& time) {
     if (!time.isValid() || time.msecsSinceStartOfDay() == 0)
         return FormatDate(date);
     return FormatDate(date) + QLatin1Char(' ') + FormatTime(time);
 }
 
-bool ParseDate(const QString& text, QDate& date)
-{
+bool ParseDate(const QString& text, QDate& date) {
     const QString t = text.trimmed();
     const QLocale locale;
     for (const QString& format : {ShortDateFormat(), locale.dateFormat(QLocale::ShortFormat),
@@ -170,8 +151,7 @@ bool ParseDate(const QString& text, QDate& date)
     return false;
 }
 
-bool ParseTime(const QString& text, QTime& time)
-{
+bool ParseTime(const QString& text, QTime& time) {
     const QString t = text.trimmed();
     const QLocale locale;
     for (const QString& format :
@@ -184,8 +164,7 @@ bool ParseTime(const QString& text, QTime& time)
     return false;
 }
 
-bool ParseDateTime(const QString& text, QDate& date, QTime& time)
-{
+bool ParseDateTime(const QString& text, QDate& date, QTime& time) {
     const QString t = text.trimmed();
     if (ParseDate(t, date)) {
         time = QTime(0, 0);
@@ -205,8 +184,7 @@ bool ParseDateTime(const QString& text, QDate& date, QTime& time)
     return false;
 }
 
-double ToDayCount(const QDate& date, const QTime& time)
-{
+double ToDayCount(const QDate& date, const QTime& time) {
     const double days = static_cast<double>(DayZero.daysTo(date));
     const double fraction = time.isValid() ? time.msecsSinceStartOfDay() / MsPerDay : 0.0;
     // Before day zero the fraction still counts forward from midnight, so it adds to the
@@ -214,8 +192,7 @@ double ToDayCount(const QDate& date, const QTime& time)
     return days < 0 ? days - fraction : days + fraction;
 }
 
-void FromDayCount(double days, QDate& date, QTime& time)
-{
+void FromDayCount(double days, QDate& date, QTime& time) {
     double whole = std::trunc(days);
     qint64 ms = std::llround(std::fabs(days - whole) * MsPerDay);
     if (ms >= qint64(MsPerDay)) {
@@ -226,8 +203,7 @@ void FromDayCount(double days, QDate& date, QTime& time)
     time = QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms));
 }
 
-bool NormalizeDecimal(const QString& text, int scale, QString& result)
-{
+bool NormalizeDecimal(const QString& text, int scale, QString& result) {
     static const QRegularExpression number(
         QStringLiteral("^([+-]?)(\\d*)(?:\\.(\\d*))?(?:[eE]([+-]?\\d+))?$"));
     const auto m = number.match(text.trimmed());
@@ -284,220 +260,215 @@ bool NormalizeDecimal(const QString& text, int scale, QString& result)
     return true;
 }
 
-QString ReadText(const ColumnInfo& field, const QVariant& value)
-{
+QString ReadText(const ColumnInfo& field, const QVariant& value) {
     if (!value.isValid())
         return QString();
     switch (KindOf(field.type)) {
-    case FieldKind::Integer:
-        return QString::number(value.toLongLong());
-    case FieldKind::Boolean:
-        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    case FieldKind::Float:
-        return FormatFloat(value.toDouble());
-    case FieldKind::Bcd: {
-        QString normalized;
-        if (!NormalizeDecimal(value.toString(), 4, normalized))
-            normalized = value.toString();
-        return localizedDecimal(normalized);
-    }
-    case FieldKind::Date:
-        return FormatDate(value.toDate());
-    case FieldKind::Time:
-        return FormatTime(value.toTime());
-    case FieldKind::DateTime: {
-        const QDateTime dt = value.toDateTime();
-        return FormatDateTime(dt.date(), dt.time());
-    }
-    case FieldKind::Bytes:
-    case FieldKind::Blob:
-        return QString::fromLatin1(value.toByteArray());
-    case FieldKind::TextBlob:
-        return QString::fromUtf8(value.toByteArray());
-    case FieldKind::Text:
-        break;
+        case FieldKind::Integer:
+            return QString::number(value.toLongLong());
+        case FieldKind::Boolean:
+            return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+        case FieldKind::Float:
+            return FormatFloat(value.toDouble());
+        case FieldKind::Bcd: {
+            QString normalized;
+            if (!NormalizeDecimal(value.toString(), 4, normalized))
+                normalized = value.toString();
+            return localizedDecimal(normalized);
+        }
+        case FieldKind::Date:
+            return FormatDate(value.toDate());
+        case FieldKind::Time:
+            return FormatTime(value.toTime());
+        case FieldKind::DateTime: {
+            const QDateTime dt = value.toDateTime();
+            return FormatDateTime(dt.date(), dt.time());
+        }
+        case FieldKind::Bytes:
+        case FieldKind::Blob:
+            return QString::fromLatin1(value.toByteArray());
+        case FieldKind::TextBlob:
+            return QString::fromUtf8(value.toByteArray());
+        case FieldKind::Text:
+            break;
     }
     return value.toString();
 }
 
-QVariant FromText(const ColumnInfo& field, const QString& text)
-{
+QVariant FromText(const ColumnInfo& field, const QString& text) {
     const FieldKind kind = KindOf(field.type);
     if (text.isEmpty())
         return QVariant();
     switch (kind) {
-    case FieldKind::Text:
-        return QVariant(cut(text, field.size));
-    case FieldKind::Integer: {
-        bool ok = false;
-        const qlonglong v = text.trimmed().toLongLong(&ok);
-        if (!ok) {
-            throw EConvertError(QStringLiteral("'%1' is not a valid integer value for field '%2'")
+        case FieldKind::Text:
+            return QVariant(cut(text, field.size));
+        case FieldKind::Integer: {
+            bool ok = false;
+            const qlonglong v = text.trimmed().toLongLong(&ok);
+            if (!ok) {
+                throw EConvertError(
+                    QStringLiteral("'%1' is not a valid integer value for field '%2'")
+                        .arg(text, field.name));
+            }
+            return checkedInteger(field, v);
+        }
+        case FieldKind::Boolean: {
+            const QString lower = text.toLower();
+            if (QStringLiteral("false").startsWith(lower))
+                return QVariant(false);
+            if (QStringLiteral("true").startsWith(lower))
+                return QVariant(true);
+            throw EConvertError(QStringLiteral("'%1' is not a valid boolean value for field '%2'")
                                     .arg(text, field.name));
         }
-        return checkedInteger(field, v);
-    }
-    case FieldKind::Boolean: {
-        const QString lower = text.toLower();
-        if (QStringLiteral("false").startsWith(lower))
-            return QVariant(false);
-        if (QStringLiteral("true").startsWith(lower))
-            return QVariant(true);
-        throw EConvertError(QStringLiteral("'%1' is not a valid boolean value for field '%2'")
-                                .arg(text, field.name));
-    }
-    case FieldKind::Float: {
-        double v = 0;
-        if (!ParseFloat(text, v)) {
-            throw EConvertError(
-                QStringLiteral("'%1' is not a valid floating point value for field '%2'")
-                    .arg(text, field.name));
+        case FieldKind::Float: {
+            double v = 0;
+            if (!ParseFloat(text, v)) {
+                throw EConvertError(
+                    QStringLiteral("'%1' is not a valid floating point value for field '%2'")
+                        .arg(text, field.name));
+            }
+            return QVariant(v);
         }
-        return QVariant(v);
-    }
-    case FieldKind::Bcd: {
-        QString decimal;
-        if (!NormalizeDecimal(canonicalDecimal(text), 4, decimal)) {
-            throw EConvertError(
-                QStringLiteral("'%1' is not a valid floating point value for field '%2'")
-                    .arg(text, field.name));
+        case FieldKind::Bcd: {
+            QString decimal;
+            if (!NormalizeDecimal(canonicalDecimal(text), 4, decimal)) {
+                throw EConvertError(
+                    QStringLiteral("'%1' is not a valid floating point value for field '%2'")
+                        .arg(text, field.name));
+            }
+            return QVariant(decimal);
         }
-        return QVariant(decimal);
-    }
-    case FieldKind::Date: {
-        QDate date;
-        if (!ParseDate(text, date))
-            throw EConvertError(QStringLiteral("'%1' is not a valid date").arg(text));
-        return QVariant(date);
-    }
-    case FieldKind::Time: {
-        QTime time;
-        if (!ParseTime(text, time))
-            throw EConvertError(QStringLiteral("'%1' is not a valid time").arg(text));
-        return QVariant(time);
-    }
-    case FieldKind::DateTime: {
-        QDate date;
-        QTime time;
-        if (!ParseDateTime(text, date, time))
-            throw EConvertError(QStringLiteral("'%1' is not a valid date and time").arg(text));
-        return QVariant(QDateTime(date, time, Qt::UTC));
-    }
-    case FieldKind::Bytes:
-        return QVariant(cut(text.toLatin1(), field.size));
-    case FieldKind::Blob:
-        return QVariant(text.toLatin1());
-    case FieldKind::TextBlob:
-        return QVariant(text.toUtf8());
+        case FieldKind::Date: {
+            QDate date;
+            if (!ParseDate(text, date))
+                throw EConvertError(QStringLiteral("'%1' is not a valid date").arg(text));
+            return QVariant(date);
+        }
+        case FieldKind::Time: {
+            QTime time;
+            if (!ParseTime(text, time))
+                throw EConvertError(QStringLiteral("'%1' is not a valid time").arg(text));
+            return QVariant(time);
+        }
+        case FieldKind::DateTime: {
+            QDate date;
+            QTime time;
+            if (!ParseDateTime(text, date, time))
+                throw EConvertError(QStringLiteral("'%1' is not a valid date and time").arg(text));
+            return QVariant(QDateTime(date, time, Qt::UTC));
+        }
+        case FieldKind::Bytes:
+            return QVariant(cut(text.toLatin1(), field.size));
+        case FieldKind::Blob:
+            return QVariant(text.toLatin1());
+        case FieldKind::TextBlob:
+            return QVariant(text.toUtf8());
     }
     return QVariant();
 }
 
-double ReadNumber(const ColumnInfo& field, const QVariant& value)
-{
+double ReadNumber(const ColumnInfo& field, const QVariant& value) {
     switch (KindOf(field.type)) {
-    case FieldKind::Text: {
-        if (!value.isValid())
-            return 0;
-        double v = 0;
-        if (!ParseFloat(value.toString(), v)) {
-            throw EConvertError(
-                QStringLiteral("'%1' is not a valid floating point value").arg(value.toString()));
+        case FieldKind::Text: {
+            if (!value.isValid())
+                return 0;
+            double v = 0;
+            if (!ParseFloat(value.toString(), v)) {
+                throw EConvertError(QStringLiteral("'%1' is not a valid floating point value")
+                                        .arg(value.toString()));
+            }
+            return v;
         }
-        return v;
-    }
-    case FieldKind::Integer:
-        return value.isValid() ? static_cast<double>(value.toLongLong()) : 0;
-    case FieldKind::Float:
-        return value.isValid() ? value.toDouble() : 0;
-    case FieldKind::Bcd:
-        return value.isValid() ? QLocale::c().toDouble(value.toString()) : 0;
-    case FieldKind::Date:
-    case FieldKind::Time:
-    case FieldKind::DateTime: {
-        if (!value.isValid())
-            return 0;
-        QDate date;
-        QTime time;
-        splitDateValue(value, date, time);
-        return ToDayCount(date, time);
-    }
-    default:
-        cannotAccess(field, "Float");
+        case FieldKind::Integer:
+            return value.isValid() ? static_cast<double>(value.toLongLong()) : 0;
+        case FieldKind::Float:
+            return value.isValid() ? value.toDouble() : 0;
+        case FieldKind::Bcd:
+            return value.isValid() ? QLocale::c().toDouble(value.toString()) : 0;
+        case FieldKind::Date:
+        case FieldKind::Time:
+        case FieldKind::DateTime: {
+            if (!value.isValid())
+                return 0;
+            QDate date;
+            QTime time;
+            splitDateValue(value, date, time);
+            return ToDayCount(date, time);
+        }
+        default:
+            cannotAccess(field, "Float");
     }
 }
 
-QVariant FromNumber(const ColumnInfo& field, double value)
-{
+QVariant FromNumber(const ColumnInfo& field, double value) {
     switch (KindOf(field.type)) {
-    case FieldKind::Text:
-        return QVariant(cut(FormatFloat(value), field.size));
-    case FieldKind::Integer:
-        // nearbyint rounds halves to the even neighbour in the default rounding mode.
-        return checkedInteger(field, std::nearbyint(value));
-    case FieldKind::Float:
-        return QVariant(value);
-    case FieldKind::Bcd: {
-        QString decimal;
-        if (!std::isfinite(value) ||
-            !NormalizeDecimal(QString::number(value, 'g', 15), 4, decimal)) {
-            throw EConvertError(
-                QStringLiteral("'%1' is not a valid floating point value for field '%2'")
-                    .arg(FormatFloat(value), field.name));
+        case FieldKind::Text:
+            return QVariant(cut(FormatFloat(value), field.size));
+        case FieldKind::Integer:
+            // nearbyint rounds halves to the even neighbour in the default rounding mode.
+            return checkedInteger(field, std::nearbyint(value));
+        case FieldKind::Float:
+            return QVariant(value);
+        case FieldKind::Bcd: {
+            QString decimal;
+            if (!std::isfinite(value) ||
+                !NormalizeDecimal(QString::number(value, 'g', 15), 4, decimal)) {
+                throw EConvertError(
+                    QStringLiteral("'%1' is not a valid floating point value for field '%2'")
+                        .arg(FormatFloat(value), field.name));
+            }
+            return QVariant(decimal);
         }
-        return QVariant(decimal);
-    }
-    case FieldKind::Date:
-    case FieldKind::Time:
-    case FieldKind::DateTime: {
-        QDate date;
-        QTime time;
-        FromDayCount(value, date, time);
-        return dateValue(field.type, date, time);
-    }
-    default:
-        cannotAccess(field, "Float");
+        case FieldKind::Date:
+        case FieldKind::Time:
+        case FieldKind::DateTime: {
+            QDate date;
+            QTime time;
+            FromDayCount(value, date, time);
+            return dateValue(field.type, date, time);
+        }
+        default:
+            cannotAccess(field, "Float");
     }
 }
 
-double ReadDateTime(const ColumnInfo& field, const QVariant& value)
-{
+double ReadDateTime(const ColumnInfo& field, const QVariant& value) {
     switch (KindOf(field.type)) {
-    case FieldKind::Text: {
-        if (!value.isValid())
-            return 0;
-        QDate date;
-        QTime time;
-        if (!ParseDateTime(value.toString(), date, time)) {
-            throw EConvertError(
-                QStringLiteral("'%1' is not a valid date and time").arg(value.toString()));
+        case FieldKind::Text: {
+            if (!value.isValid())
+                return 0;
+            QDate date;
+            QTime time;
+            if (!ParseDateTime(value.toString(), date, time)) {
+                throw EConvertError(
+                    QStringLiteral("'%1' is not a valid date and time").arg(value.toString()));
+            }
+            return ToDayCount(date, time);
         }
-        return ToDayCount(date, time);
-    }
-    case FieldKind::Date:
-    case FieldKind::Time:
-    case FieldKind::DateTime:
-        return ReadNumber(field, value);
-    default:
-        cannotAccess(field, "DateTime");
+        case FieldKind::Date:
+        case FieldKind::Time:
+        case FieldKind::DateTime:
+            return ReadNumber(field, value);
+        default:
+            cannotAccess(field, "DateTime");
     }
 }
 
-QVariant FromDateTime(const ColumnInfo& field, double value)
-{
+QVariant FromDateTime(const ColumnInfo& field, double value) {
     QDate date;
     QTime time;
     switch (KindOf(field.type)) {
-    case FieldKind::Text:
-        FromDayCount(value, date, time);
-        return QVariant(cut(FormatDateTime(date, time), field.size));
-    case FieldKind::Date:
-    case FieldKind::Time:
-    case FieldKind::DateTime:
-        FromDayCount(value, date, time);
-        return dateValue(field.type, date, time);
-    default:
-        cannotAccess(field, "DateTime");
+        case FieldKind::Text:
+            FromDayCount(value, date, time);
+            return QVariant(cut(FormatDateTime(date, time), field.size));
+        case FieldKind::Date:
+        case FieldKind::Time:
+        case FieldKind::DateTime:
+            FromDayCount(value, date, time);
+            return dateValue(field.type, date, time);
+        default:
+            cannotAccess(field, "DateTime");
     }
 }
 

@@ -48,7 +48,7 @@ constexpr int FieldTypeCount = ftFMTBcd + 1;
 
 // How a field converts its value; several types share one kind.
 enum class FieldKind {
-    Text,        // strings, and every kind moved only as text
+    Text,  // strings, and every kind moved only as text
     Integer,
     Boolean,
     Float,
@@ -58,7 +58,7 @@ enum class FieldKind {
     DateTime,
     Bytes,
     Blob,
-    TextBlob,    // a blob whose bytes are UTF-8 text
+    TextBlob,  // a blob whose bytes are UTF-8 text
 };
 
 FieldKind KindOf(TFieldType type);

@@ -2,16 +2,14 @@
 
 #include <algorithm>
 
-void PendingUpdates::clear()
-{
+void PendingUpdates::clear() {
     m_inserts.clear();
     m_serials.clear();
     m_stored.clear();
     m_deletedPositions.clear();
 }
 
-int PendingUpdates::insertionIndex(quint64 serial) const
-{
+int PendingUpdates::insertionIndex(quint64 serial) const {
     // Serials grow with each insertion, so the list is sorted by them.
     const auto it = std::lower_bound(m_serials.begin(), m_serials.end(), serial);
     if (it == m_serials.end() || *it != serial)
@@ -19,8 +17,7 @@ int PendingUpdates::insertionIndex(quint64 serial) const
     return static_cast<int>(it - m_serials.begin());
 }
 
-quint64 PendingUpdates::addInsertion(const Row& values)
-{
+quint64 PendingUpdates::addInsertion(const Row& values) {
     PendingChange change;
     change.kind = PendingChange::Insert;
     change.values = values;
@@ -29,31 +26,26 @@ quint64 PendingUpdates::addInsertion(const Row& values)
     return m_nextSerial++;
 }
 
-void PendingUpdates::updateInsertion(int index, const Row& values)
-{
+void PendingUpdates::updateInsertion(int index, const Row& values) {
     m_inserts[static_cast<size_t>(index)].values = values;
 }
 
-void PendingUpdates::removeInsertion(int index)
-{
+void PendingUpdates::removeInsertion(int index) {
     m_inserts.erase(m_inserts.begin() + index);
     m_serials.erase(m_serials.begin() + index);
 }
 
-const PendingChange* PendingUpdates::storedChange(const QByteArray& key) const
-{
+const PendingChange* PendingUpdates::storedChange(const QByteArray& key) const {
     const auto it = m_stored.constFind(key);
     return it == m_stored.constEnd() ? nullptr : &it.value();
 }
 
-bool PendingUpdates::isDeleted(const QByteArray& key) const
-{
+bool PendingUpdates::isDeleted(const QByteArray& key) const {
     const PendingChange* change = storedChange(key);
     return change && change->kind == PendingChange::Delete;
 }
 
-void PendingUpdates::modifyStored(const QByteArray& key, const Row& original, const Row& values)
-{
+void PendingUpdates::modifyStored(const QByteArray& key, const Row& original, const Row& values) {
     auto it = m_stored.find(key);
     if (it != m_stored.end()) {
         // The first original stays: it is what the database holds.
@@ -68,32 +60,31 @@ void PendingUpdates::modifyStored(const QByteArray& key, const Row& original, co
     m_stored.insert(key, std::move(change));
 }
 
-void PendingUpdates::deleteStored(const QByteArray& key, const Row& original, qint64 position)
-{
+void PendingUpdates::deleteStored(const QByteArray& key, const Row& original, qint64 position) {
     PendingChange& change = m_stored[key];
     if (change.kind != PendingChange::Modify || change.key.isEmpty())
         change.original = original;
     change.kind = PendingChange::Delete;
     change.key = key;
     change.values.clear();
-    const auto at = std::lower_bound(m_deletedPositions.begin(), m_deletedPositions.end(), position);
+    const auto at =
+        std::lower_bound(m_deletedPositions.begin(), m_deletedPositions.end(), position);
     if (at == m_deletedPositions.end() || *at != position)
         m_deletedPositions.insert(at, position);
 }
 
-qint64 PendingUpdates::deletedBefore(qint64 position) const
-{
+qint64 PendingUpdates::deletedBefore(qint64 position) const {
     return std::lower_bound(m_deletedPositions.begin(), m_deletedPositions.end(), position) -
            m_deletedPositions.begin();
 }
 
-qint64 PendingUpdates::storedPositionOfVisible(qint64 visible) const
-{
+qint64 PendingUpdates::storedPositionOfVisible(qint64 visible) const {
     // Rows kept in [0, q] = q + 1 - deletions up to q; it grows by one at each kept row, so the
     // smallest q where it reaches visible + 1 is the row we want.
     const auto keptUpTo = [this](qint64 q) {
-        const auto deleted = std::upper_bound(m_deletedPositions.begin(), m_deletedPositions.end(), q) -
-                             m_deletedPositions.begin();
+        const auto deleted =
+            std::upper_bound(m_deletedPositions.begin(), m_deletedPositions.end(), q) -
+            m_deletedPositions.begin();
         return q + 1 - deleted;
     };
     qint64 low = visible;
@@ -108,8 +99,7 @@ qint64 PendingUpdates::storedPositionOfVisible(qint64 visible) const
     return low;
 }
 
-std::vector<const PendingChange*> PendingUpdates::changesInCommitOrder() const
-{
+std::vector<const PendingChange*> PendingUpdates::changesInCommitOrder() const {
     std::vector<const PendingChange*> result;
     result.reserve(static_cast<size_t>(m_stored.size()) + m_inserts.size());
     std::vector<const PendingChange*> modifies;
@@ -120,7 +110,9 @@ std::vector<const PendingChange*> PendingUpdates::changesInCommitOrder() const
             modifies.push_back(&change);
     }
     // Keep the writes in key order, so a commit is repeatable.
-    const auto byKey = [](const PendingChange* a, const PendingChange* b) { return a->key < b->key; };
+    const auto byKey = [](const PendingChange* a, const PendingChange* b) {
+        return a->key < b->key;
+    };
     std::sort(result.begin(), result.end(), byKey);
     std::sort(modifies.begin(), modifies.end(), byKey);
     result.insert(result.end(), modifies.begin(), modifies.end());

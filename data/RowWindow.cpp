@@ -5,28 +5,28 @@
 
 #include <algorithm>
 
-void RowWindow::clear()
-{
+void RowWindow::clear() {
     rows.clear();
     start = -1;
     atStoredEnd = false;
 }
 
-int RowWindow::indexOf(const QByteArray& key) const
-{
+int RowWindow::indexOf(const QByteArray& key) const {
     const auto it = std::lower_bound(rows.begin(), rows.end(), key,
-        [](const FetchedRow& row, const QByteArray& k) { return KeyCodec::compare(row.key, k) < 0; });
+                                     [](const FetchedRow& row, const QByteArray& k) {
+                                         return KeyCodec::compare(row.key, k) < 0;
+                                     });
     if (it == rows.end() || it->key != key)
         return -1;
     return static_cast<int>(it - rows.begin());
 }
 
-const FetchedRow* RowPageCache::at(TableCursor& cursor, qint64 position)
-{
+const FetchedRow* RowPageCache::at(TableCursor& cursor, qint64 position) {
     if (position < 0)
         return nullptr;
     const qint64 start = position - position % PageSize;
-    auto it = std::find_if(m_pages.begin(), m_pages.end(), [&](const Page& p) { return p.start == start; });
+    auto it = std::find_if(m_pages.begin(), m_pages.end(),
+                           [&](const Page& p) { return p.start == start; });
     if (it == m_pages.end()) {
         m_pages.push_front(Page{start, cursor.fetchAt(start, PageSize)});
         if (static_cast<int>(m_pages.size()) > MaxPages)

@@ -11,8 +11,8 @@ class TableCursor;
 // The rows around a table's cursor: one window read by key, in record order.
 struct RowWindow {
     std::vector<FetchedRow> rows;
-    qint64 start = -1;        // stored position of rows[0]; -1 when not known
-    bool atStoredEnd = false; // no stored row follows the last one
+    qint64 start = -1;         // stored position of rows[0]; -1 when not known
+    bool atStoredEnd = false;  // no stored row follows the last one
 
     void clear();
     bool empty() const { return rows.empty(); }

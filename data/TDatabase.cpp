@@ -11,13 +11,11 @@ const QString UserNameKey = QStringLiteral("USER NAME");
 const QString PasswordKey = QStringLiteral("PASSWORD");
 }  // namespace
 
-TDatabase::TDatabase(QObject* parent) : QObject(parent)
-{
+TDatabase::TDatabase(QObject* parent) : QObject(parent) {
     TSession::Default().attach(this);
 }
 
-TDatabase::~TDatabase()
-{
+TDatabase::~TDatabase() {
     // Released at program end: tables go without their close events.
     for (TTable* table : m_tables)
         table->closeWithoutEvents(false);
@@ -25,19 +23,16 @@ TDatabase::~TDatabase()
         s->detach(this);
 }
 
-TSession* TDatabase::session() const
-{
+TSession* TDatabase::session() const {
     return TSession::Find(m_sessionName);
 }
 
-void TDatabase::SetDatabaseName(const QString& name)
-{
+void TDatabase::SetDatabaseName(const QString& name) {
     m_databaseName = name;
     setObjectName(name);
 }
 
-void TDatabase::SetSessionName(const QString& name)
-{
+void TDatabase::SetSessionName(const QString& name) {
     if (TSession* s = session())
         s->detach(this);
     m_sessionName = name;
@@ -45,8 +40,7 @@ void TDatabase::SetSessionName(const QString& name)
         s->attach(this);
 }
 
-QString TDatabase::ParamValue(const QString& key) const
-{
+QString TDatabase::ParamValue(const QString& key) const {
     const QString prefix = key + QLatin1Char('=');
     for (const QString& line : m_params) {
         if (line.startsWith(prefix, Qt::CaseInsensitive))
@@ -55,8 +49,7 @@ QString TDatabase::ParamValue(const QString& key) const
     return QString();
 }
 
-void TDatabase::SetParamValue(const QString& key, const QString& value)
-{
+void TDatabase::SetParamValue(const QString& key, const QString& value) {
     const QString prefix = key + QLatin1Char('=');
     for (QString& line : m_params) {
         if (line.startsWith(prefix, Qt::CaseInsensitive)) {
@@ -67,17 +60,16 @@ void TDatabase::SetParamValue(const QString& key, const QString& value)
     m_params.append(prefix + value);
 }
 
-void TDatabase::Connect()
-{
+void TDatabase::Connect() {
     if (Connected())
         return;
     const QString alias = m_aliasName.isEmpty() ? m_databaseName : m_aliasName;
     const AliasConfig& config = TSession::Aliases();
     const AliasDefinition* definition = config.find(alias);
     if (!definition) {
-        throw EDBEngineError(
-            QStringLiteral("Unknown database alias '%1' (not defined in %2)").arg(alias, config.path()),
-            QString(), false);
+        throw EDBEngineError(QStringLiteral("Unknown database alias '%1' (not defined in %2)")
+                                 .arg(alias, config.path()),
+                             QString(), false);
     }
 
     ConnectRequest request;
@@ -90,7 +82,8 @@ void TDatabase::Connect()
                 SetParamValue(UserNameKey, definition->params.value(UserNameKey));
             const auto login = Prompts().login(m_databaseName, ParamValue(UserNameKey));
             if (!login)
-                throw EDatabaseError(QStringLiteral("Cannot connect to database '%1'").arg(m_databaseName));
+                throw EDatabaseError(
+                    QStringLiteral("Cannot connect to database '%1'").arg(m_databaseName));
             SetParamValue(UserNameKey, login->userName);
             request.userName = login->userName;
             request.password = login->password;
@@ -107,8 +100,7 @@ void TDatabase::Connect()
         AfterConnect(*this);
 }
 
-void TDatabase::Disconnect()
-{
+void TDatabase::Disconnect() {
     if (!Connected())
         return;
     // A close a BeforeClose refuses stops the disconnect right there.
@@ -120,60 +112,51 @@ void TDatabase::Disconnect()
         AfterDisconnect(*this);
 }
 
-void TDatabase::ReadTableList(QStringList& list, bool systemTables)
-{
+void TDatabase::ReadTableList(QStringList& list, bool systemTables) {
     list.clear();
     TDatabase& db = FindDatabase(m_sessionName, m_databaseName);
     db.Connect();
     list = db.driver().tableNames(systemTables);
 }
 
-DriverConnection& TDatabase::driver() const
-{
+DriverConnection& TDatabase::driver() const {
     if (!m_connection)
         throw EDatabaseError(QStringLiteral("Cannot perform this operation on a closed database"));
     return *m_connection;
 }
 
-bool TDatabase::IsSqlServer() const
-{
+bool TDatabase::IsSqlServer() const {
     return driver().isSqlServer();
 }
 
-bool TDatabase::TransactionActive() const
-{
+bool TDatabase::TransactionActive() const {
     return m_connection && m_connection->inTransaction();
 }
 
-void TDatabase::BeginTransaction()
-{
+void TDatabase::BeginTransaction() {
     driver().beginTransaction(TransIsolation);
 }
 
-void TDatabase::CommitTransaction()
-{
+void TDatabase::CommitTransaction() {
     driver().commitTransaction();
 }
 
-void TDatabase::RollbackTransaction()
-{
+void TDatabase::RollbackTransaction() {
     driver().rollbackTransaction();
 }
 
-void TDatabase::ExecuteStatement(const QString& sql, const QStringList& parameters)
-{
+void TDatabase::ExecuteStatement(const QString& sql, const QStringList& parameters) {
     driver().executeStatement(sql, parameters);
 }
 
-TDatabase& FindDatabase(const QString& sessionName, const QString& databaseName)
-{
+TDatabase& FindDatabase(const QString& sessionName, const QString& databaseName) {
     TSession* session = TSession::Find(sessionName);
     if (!session)
         throw EDatabaseError(QStringLiteral("Session name '%1' not found").arg(sessionName));
     TDatabase* db = session->FindDatabase(databaseName);
     if (!db) {
-        throw EDatabaseError(
-            QStringLiteral("Database '%1' not found in session '%2'").arg(databaseName, sessionName));
+        throw EDatabaseError(QStringLiteral("Database '%1' not found in session '%2'")
+                                 .arg(databaseName, sessionName));
     }
     return *db;
 }

@@ -6,84 +6,68 @@
 #include "data/TTable.h"
 
 TField::TField(TTable& table, int index, ColumnInfo info)
-    : m_table(table), m_index(index), m_info(std::move(info))
-{
-}
+    : m_table(table), m_index(index), m_info(std::move(info)) {}
 
-QVariant TField::Value() const
-{
+QVariant TField::Value() const {
     const Row& row = m_table.CurrentValues();
     return m_index < row.size() ? row[m_index] : QVariant();
 }
 
-void TField::SetValue(const QVariant& value)
-{
+void TField::SetValue(const QVariant& value) {
     m_table.setFieldValue(m_index, value);
 }
 
-bool TField::IsNullValue() const
-{
+bool TField::IsNullValue() const {
     const QVariant value = Value();
     if (!value.isValid())
         return true;
     return IsBlobField() && value.toByteArray().isEmpty();
 }
 
-void TField::requireBlob() const
-{
+void TField::requireBlob() const {
     if (!IsBlobField())
         throw EConvertError(QStringLiteral("Invalid class typecast"));
 }
 
-qint64 TField::BlobByteSize() const
-{
+qint64 TField::BlobByteSize() const {
     requireBlob();
     return Value().toByteArray().size();
 }
 
-QString TField::ReadText() const
-{
+QString TField::ReadText() const {
     return FieldConvert::ReadText(m_info, Value());
 }
 
-void TField::WriteText(const QString& text)
-{
+void TField::WriteText(const QString& text) {
     SetValue(FieldConvert::FromText(m_info, text));
 }
 
-double TField::ReadNumber() const
-{
+double TField::ReadNumber() const {
     return FieldConvert::ReadNumber(m_info, Value());
 }
 
-void TField::WriteNumber(double value)
-{
+void TField::WriteNumber(double value) {
     SetValue(FieldConvert::FromNumber(m_info, value));
 }
 
-double TField::ReadDateTime() const
-{
+double TField::ReadDateTime() const {
     return FieldConvert::ReadDateTime(m_info, Value());
 }
 
-void TField::WriteDateTime(double value)
-{
+void TField::WriteDateTime(double value) {
     SetValue(FieldConvert::FromDateTime(m_info, value));
 }
 
-void TField::Clear()
-{
+void TField::Clear() {
     SetValue(QVariant());
 }
 
-void TField::SaveBlobTo(TMemoryStream& stream) const
-{
+void TField::SaveBlobTo(TMemoryStream& stream) const {
     requireBlob();
     stream.Write(Value().toByteArray());
 }
 
-void TField::LoadBlobFrom(TMemoryStream& stream)
-{
+void TField::LoadBlobFrom(TMemoryStream& stream) {
     requireBlob();
     // The whole stream, wherever its position stands.
     SetValue(QVariant(stream.Data()));

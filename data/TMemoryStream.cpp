@@ -2,13 +2,11 @@
 
 #include <algorithm>
 
-void TMemoryStream::SetPosition(qint64 position)
-{
+void TMemoryStream::SetPosition(qint64 position) {
     m_position = std::max<qint64>(0, position);
 }
 
-void TMemoryStream::Write(const QByteArray& bytes)
-{
+void TMemoryStream::Write(const QByteArray& bytes) {
     const qint64 end = m_position + bytes.size();
     if (end > m_data.size())
         m_data.resize(end);
@@ -16,8 +14,7 @@ void TMemoryStream::Write(const QByteArray& bytes)
     m_position = end;
 }
 
-QByteArray TMemoryStream::Read(qint64 count)
-{
+QByteArray TMemoryStream::Read(qint64 count) {
     if (m_position >= m_data.size() || count <= 0)
         return {};
     const QByteArray part = m_data.mid(m_position, count);
@@ -25,8 +22,7 @@ QByteArray TMemoryStream::Read(qint64 count)
     return part;
 }
 
-void TMemoryStream::Clear()
-{
+void TMemoryStream::Clear() {
     m_data.clear();
     m_position = 0;
 }

@@ -7,40 +7,35 @@
 
 namespace {
 
-QList<TSession*>& sessions()
-{
+QList<TSession*>& sessions() {
     static QList<TSession*> list;
     return list;
 }
 
-std::optional<AliasConfig>& aliasConfig()
-{
+std::optional<AliasConfig>& aliasConfig() {
     static std::optional<AliasConfig> config;
     return config;
 }
 
 }  // namespace
 
-TSession::TSession(const QString& sessionName, QObject* parent) : QObject(parent), m_name(sessionName)
-{
+TSession::TSession(const QString& sessionName, QObject* parent)
+    : QObject(parent), m_name(sessionName) {
     setObjectName(sessionName);
     sessions().append(this);
 }
 
-TSession::~TSession()
-{
+TSession::~TSession() {
     sessions().removeAll(this);
 }
 
-void TSession::ReadAliasList(QStringList& list)
-{
+void TSession::ReadAliasList(QStringList& list) {
     list.clear();
     for (const AliasDefinition& alias : Aliases().aliases())
         list.append(alias.name);
 }
 
-TDatabase* TSession::FindDatabase(const QString& databaseName) const
-{
+TDatabase* TSession::FindDatabase(const QString& databaseName) const {
     for (TDatabase* db : m_databases) {
         if (db->DatabaseName().compare(databaseName, Qt::CaseInsensitive) == 0)
             return db;
@@ -48,15 +43,14 @@ TDatabase* TSession::FindDatabase(const QString& databaseName) const
     return nullptr;
 }
 
-TSession& TSession::Default()
-{
+TSession& TSession::Default() {
     static TSession* session = new TSession(QStringLiteral("Default"));
     return *session;
 }
 
-TSession* TSession::Find(const QString& sessionName)
-{
-    if (sessionName.isEmpty() || sessionName.compare(QLatin1String("Default"), Qt::CaseInsensitive) == 0)
+TSession* TSession::Find(const QString& sessionName) {
+    if (sessionName.isEmpty() ||
+        sessionName.compare(QLatin1String("Default"), Qt::CaseInsensitive) == 0)
         return &Default();
     for (TSession* session : sessions()) {
         if (session->m_name.compare(sessionName, Qt::CaseInsensitive) == 0)
@@ -65,8 +59,7 @@ TSession* TSession::Find(const QString& sessionName)
     return nullptr;
 }
 
-const AliasConfig& TSession::Aliases()
-{
+const AliasConfig& TSession::Aliases() {
     auto& config = aliasConfig();
     if (!config) {
         const QString path = AliasConfig::defaultPath();
@@ -76,18 +69,15 @@ const AliasConfig& TSession::Aliases()
     return *config;
 }
 
-void TSession::ReloadAliases()
-{
+void TSession::ReloadAliases() {
     aliasConfig().reset();
 }
 
-void TSession::attach(TDatabase* db)
-{
+void TSession::attach(TDatabase* db) {
     if (!m_databases.contains(db))
         m_databases.append(db);
 }
 
-void TSession::detach(TDatabase* db)
-{
+void TSession::detach(TDatabase* db) {
     m_databases.removeAll(db);
 }

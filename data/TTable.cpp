@@ -12,8 +12,7 @@ namespace {
 // Rows read per query while walking the table.
 constexpr int WindowSize = 512;
 
-[[noreturn]] void closedDataset()
-{
+[[noreturn]] void closedDataset() {
     throw EDatabaseError(QStringLiteral("Cannot perform this operation on a closed dataset"));
 }
 
@@ -21,45 +20,38 @@ constexpr int WindowSize = 512;
 
 TTable::TTable(QObject* parent) : QObject(parent) {}
 
-TTable::~TTable()
-{
+TTable::~TTable() {
     closeWithoutEvents(false);
 }
 
-void TTable::SetDatabaseName(const QString& name)
-{
+void TTable::SetDatabaseName(const QString& name) {
     m_databaseName = name;
 }
 
-void TTable::SetSessionName(const QString& name)
-{
+void TTable::SetSessionName(const QString& name) {
     m_sessionName = name;
 }
 
-void TTable::SetTableName(const QString& name)
-{
+void TTable::SetTableName(const QString& name) {
     if (Active())
         throw EDatabaseError(QStringLiteral("Cannot perform this operation on an open dataset"));
     m_tableName = name;
 }
 
-TDatabase& TTable::Database() const
-{
+TDatabase& TTable::Database() const {
     if (m_database)
         return *m_database;
     return FindDatabase(m_sessionName, m_databaseName);
 }
 
-void TTable::requireActive() const
-{
+void TTable::requireActive() const {
     if (!Active())
         closedDataset();
 }
 
 // ---- open and close ----
 
-void TTable::OpenTable()
-{
+void TTable::OpenTable() {
     if (Active())
         return;
     TDatabase& db = FindDatabase(m_sessionName, m_databaseName);
@@ -92,8 +84,7 @@ void TTable::OpenTable()
         AfterOpen(*this);
 }
 
-void TTable::CloseTable()
-{
+void TTable::CloseTable() {
     if (!Active())
         return;
     if (BeforeClose)
@@ -103,8 +94,7 @@ void TTable::CloseTable()
         AfterClose(*this);
 }
 
-void TTable::closeWithoutEvents(bool notify)
-{
+void TTable::closeWithoutEvents(bool notify) {
     if (!Active())
         return;
     if (m_database)
@@ -129,15 +119,13 @@ void TTable::closeWithoutEvents(bool notify)
 
 // ---- fields ----
 
-TField* TTable::FieldAt(int index) const
-{
+TField* TTable::FieldAt(int index) const {
     if (index < 0 || index >= NumberOfFields())
         throw EDatabaseError(QStringLiteral("List index out of bounds (%1)").arg(index));
     return m_fields[static_cast<size_t>(index)].get();
 }
 
-TField* TTable::LookupField(const QString& name) const
-{
+TField* TTable::LookupField(const QString& name) const {
     const QLocale locale;
     const QString wanted = locale.toUpper(name);
     for (const auto& field : m_fields) {
@@ -147,16 +135,14 @@ TField* TTable::LookupField(const QString& name) const
     return nullptr;
 }
 
-TField* TTable::RequireField(const QString& name) const
-{
+TField* TTable::RequireField(const QString& name) const {
     TField* field = LookupField(name);
     if (!field)
         throw EDatabaseError(QStringLiteral("Field '%1' not found").arg(name));
     return field;
 }
 
-void TTable::setFieldValue(int index, const QVariant& value)
-{
+void TTable::setFieldValue(int index, const QVariant& value) {
     if (!Active())
         closedDataset();
     if (m_state != TableState::Insert && m_state != TableState::Edit)
@@ -168,8 +154,7 @@ void TTable::setFieldValue(int index, const QVariant& value)
 
 // ---- the cursor ----
 
-Row TTable::overlay(const FetchedRow& row) const
-{
+Row TTable::overlay(const FetchedRow& row) const {
     if (const PendingChange* change = m_pending.storedChange(row.key)) {
         if (change->kind == PendingChange::Modify)
             return change->values;
@@ -177,8 +162,7 @@ Row TTable::overlay(const FetchedRow& row) const
     return row.values;
 }
 
-void TTable::loadStoredRow(int index)
-{
+void TTable::loadStoredRow(int index) {
     const FetchedRow& row = m_window.rows[static_cast<size_t>(index)];
     m_position = Position::Stored;
     m_windowIndex = index;
@@ -187,8 +171,7 @@ void TTable::loadStoredRow(int index)
     m_current = overlay(row);
 }
 
-void TTable::loadPendingRow(int index)
-{
+void TTable::loadPendingRow(int index) {
     m_position = Position::Pending;
     m_pendingIndex = index;
     m_windowIndex = -1;
@@ -196,8 +179,7 @@ void TTable::loadPendingRow(int index)
     m_current = m_pending.insertion(index);
 }
 
-void TTable::setEmptyCursor()
-{
+void TTable::setEmptyCursor() {
     m_position = Position::None;
     m_key.clear();
     m_current = Row(NumberOfFields());
@@ -206,8 +188,7 @@ void TTable::setEmptyCursor()
     m_atEnd = m_atStart = true;
 }
 
-bool TTable::seekForwardFrom(int index)
-{
+bool TTable::seekForwardFrom(int index) {
     for (;;) {
         const int size = static_cast<int>(m_window.rows.size());
         while (index < size && m_pending.isDeleted(m_window.rows[static_cast<size_t>(index)].key))
@@ -218,7 +199,8 @@ bool TTable::seekForwardFrom(int index)
         }
         if (m_window.atStoredEnd || m_window.rows.empty())
             return false;
-        std::vector<FetchedRow> next = m_cursor->fetchFrom(m_window.rows.back().key, false, WindowSize);
+        std::vector<FetchedRow> next =
+            m_cursor->fetchFrom(m_window.rows.back().key, false, WindowSize);
         if (next.empty()) {
             m_window.atStoredEnd = true;
             return false;
@@ -231,8 +213,7 @@ bool TTable::seekForwardFrom(int index)
     }
 }
 
-void TTable::endEditForMove()
-{
+void TTable::endEditForMove() {
     if (m_state == TableState::Insert || m_state == TableState::Edit) {
         if (m_modified)
             PostRecord();
@@ -241,8 +222,7 @@ void TTable::endEditForMove()
     }
 }
 
-void TTable::MoveFirst()
-{
+void TTable::MoveFirst() {
     requireActive();
     endEditForMove();
     m_window.clear();
@@ -263,8 +243,7 @@ void TTable::MoveFirst()
     notifyCurrent();
 }
 
-void TTable::MoveNext()
-{
+void TTable::MoveNext() {
     requireActive();
     endEditForMove();
     bool moved = false;
@@ -289,8 +268,7 @@ void TTable::MoveNext()
     notifyCurrent();
 }
 
-void TTable::MovePrior()
-{
+void TTable::MovePrior() {
     requireActive();
     endEditForMove();
     const qint64 position = RecNo();
@@ -302,8 +280,7 @@ void TTable::MovePrior()
     m_atStart = false;
 }
 
-void TTable::MoveLast()
-{
+void TTable::MoveLast() {
     requireActive();
     endEditForMove();
     const qint64 count = RecordCount();
@@ -316,25 +293,21 @@ void TTable::MoveLast()
     m_atEnd = true;
 }
 
-bool TTable::IsEmpty()
-{
+bool TTable::IsEmpty() {
     return !Active() || RecordCount() == 0;
 }
 
-QByteArray TTable::CurrentBookmark() const
-{
+QByteArray TTable::CurrentBookmark() const {
     if (!Active())
         closedDataset();
     return m_position == Position::Stored || m_position == Position::Pending ? m_key : QByteArray();
 }
 
-int TTable::CompareBookmarks(const QByteArray& a, const QByteArray& b) const
-{
+int TTable::CompareBookmarks(const QByteArray& a, const QByteArray& b) const {
     return KeyCodec::compare(a, b);
 }
 
-void TTable::MoveToBookmark(const QByteArray& bookmark)
-{
+void TTable::MoveToBookmark(const QByteArray& bookmark) {
     if (bookmark.isEmpty())
         return;
     requireActive();
@@ -354,8 +327,7 @@ void TTable::MoveToBookmark(const QByteArray& bookmark)
     notifyCurrent();
 }
 
-bool TTable::seekStoredKey(const QByteArray& key)
-{
+bool TTable::seekStoredKey(const QByteArray& key) {
     int index = m_window.indexOf(key);
     if (index < 0) {
         // Walks over selections move forward: read the window from this row on.
@@ -373,52 +345,48 @@ bool TTable::seekStoredKey(const QByteArray& key)
 
 // ---- positions ----
 
-qint64 TTable::storedVisibleCount()
-{
+qint64 TTable::storedVisibleCount() {
     if (m_storedCount < 0)
         m_storedCount = m_cursor->rowCount();
     return m_storedCount - m_pending.deletedCount();
 }
 
-qint64 TTable::RecordCount()
-{
+qint64 TTable::RecordCount() {
     if (!Active())
         return 0;
-    return storedVisibleCount() + m_pending.insertionCount() + (m_state == TableState::Insert ? 1 : 0);
+    return storedVisibleCount() + m_pending.insertionCount() +
+           (m_state == TableState::Insert ? 1 : 0);
 }
 
-qint64 TTable::currentStoredPosition()
-{
+qint64 TTable::currentStoredPosition() {
     if (m_window.start < 0)
         m_window.start = m_cursor->positionOf(m_key) - m_windowIndex;
     return m_window.start + m_windowIndex;
 }
 
-qint64 TTable::RecNo()
-{
+qint64 TTable::RecNo() {
     if (!Active())
         return -1;
     if (m_recNo >= 0 && m_state != TableState::Insert)
         return m_recNo;
     switch (m_position) {
-    case Position::Stored: {
-        const qint64 stored = currentStoredPosition();
-        m_recNo = stored - m_pending.deletedBefore(stored);
-        break;
-    }
-    case Position::Pending:
-        m_recNo = storedVisibleCount() + m_pendingIndex;
-        break;
-    case Position::Editing:
-        return RecordCount() - 1;
-    case Position::None:
-        return -1;
+        case Position::Stored: {
+            const qint64 stored = currentStoredPosition();
+            m_recNo = stored - m_pending.deletedBefore(stored);
+            break;
+        }
+        case Position::Pending:
+            m_recNo = storedVisibleCount() + m_pendingIndex;
+            break;
+        case Position::Editing:
+            return RecordCount() - 1;
+        case Position::None:
+            return -1;
     }
     return m_recNo;
 }
 
-void TTable::MoveTo(qint64 position)
-{
+void TTable::MoveTo(qint64 position) {
     requireActive();
     if (m_state == TableState::Insert && position == RecordCount() - 1)
         return;
@@ -454,8 +422,7 @@ void TTable::MoveTo(qint64 position)
     notifyCurrent();
 }
 
-Row TTable::RowAt(qint64 position)
-{
+Row TTable::RowAt(qint64 position) {
     if (!Active() || position < 0)
         return Row();
     if ((m_state == TableState::Edit || m_state == TableState::Insert) && position == RecNo())
@@ -471,8 +438,7 @@ Row TTable::RowAt(qint64 position)
     return Row();
 }
 
-QByteArray TTable::BookmarkAt(qint64 position)
-{
+QByteArray TTable::BookmarkAt(qint64 position) {
     if (!Active() || position < 0)
         return QByteArray();
     const qint64 storedVisible = storedVisibleCount();
@@ -488,15 +454,13 @@ QByteArray TTable::BookmarkAt(qint64 position)
 
 // ---- editing ----
 
-void TTable::requireWritable() const
-{
+void TTable::requireWritable() const {
     requireActive();
     if (ReadOnly)
         throw EDatabaseError(QStringLiteral("Cannot modify a read-only dataset"));
 }
 
-void TTable::StartInsert()
-{
+void TTable::StartInsert() {
     requireWritable();
     endEditForMove();
     m_insertReturnKey = CurrentBookmark();
@@ -511,8 +475,7 @@ void TTable::StartInsert()
     notifyRows();
 }
 
-void TTable::StartEdit()
-{
+void TTable::StartEdit() {
     requireWritable();
     if (m_state != TableState::Browse)
         return;
@@ -526,8 +489,7 @@ void TTable::StartEdit()
     notifyCurrent();
 }
 
-void TTable::validateRequired() const
-{
+void TTable::validateRequired() const {
     for (const auto& field : m_fields) {
         const ColumnInfo& info = field->Info();
         if (info.required && !info.generated && !m_current[field->Index()].isValid())
@@ -535,16 +497,14 @@ void TTable::validateRequired() const
     }
 }
 
-void TTable::writeThrough(const PendingChange& change)
-{
+void TTable::writeThrough(const PendingChange& change) {
     m_cursor->applyChanges({&change}, UpdateMode);
     m_storedCount = -1;
     m_pages.clear();
     m_window.clear();
 }
 
-void TTable::PostRecord()
-{
+void TTable::PostRecord() {
     requireActive();
     if (m_state == TableState::Browse)
         return;
@@ -578,7 +538,8 @@ void TTable::PostRecord()
     if (m_position == Position::Pending) {
         m_pending.updateInsertion(m_pendingIndex, m_current);
     } else if (CachedUpdates) {
-        m_pending.modifyStored(m_key, m_window.rows[static_cast<size_t>(m_windowIndex)].values, m_current);
+        m_pending.modifyStored(m_key, m_window.rows[static_cast<size_t>(m_windowIndex)].values,
+                               m_current);
     } else {
         PendingChange change;
         change.kind = PendingChange::Modify;
@@ -598,8 +559,7 @@ void TTable::PostRecord()
     notifyRows();
 }
 
-void TTable::CancelRecord()
-{
+void TTable::CancelRecord() {
     if (!Active())
         return;
     if (m_state == TableState::Insert) {
@@ -626,8 +586,7 @@ void TTable::CancelRecord()
     }
 }
 
-void TTable::DeleteRecord()
-{
+void TTable::DeleteRecord() {
     requireWritable();
     if (m_state == TableState::Insert) {
         CancelRecord();
@@ -660,8 +619,7 @@ void TTable::DeleteRecord()
 
 // ---- pending updates ----
 
-void TTable::CommitPendingUpdates()
-{
+void TTable::CommitPendingUpdates() {
     if (!CachedUpdates)
         throw EDatabaseError(QStringLiteral("Not in cached update mode"));
     requireActive();
@@ -673,8 +631,7 @@ void TTable::CommitPendingUpdates()
     reread();
 }
 
-void TTable::CancelPendingUpdates()
-{
+void TTable::CancelPendingUpdates() {
     CancelRecord();
     if (!CachedUpdates)
         throw EDatabaseError(QStringLiteral("Not in cached update mode"));
@@ -683,8 +640,7 @@ void TTable::CancelPendingUpdates()
         reread();
 }
 
-void TTable::reread()
-{
+void TTable::reread() {
     const qint64 position = m_position == Position::None ? 0 : RecNo();
     m_storedCount = -1;
     m_window.clear();
@@ -702,14 +658,12 @@ void TTable::reread()
 
 // ---- bound controls ----
 
-void TTable::SuspendControls()
-{
+void TTable::SuspendControls() {
     if (m_suspendCount++ == 0)
         m_activeAtSuspend = Active();
 }
 
-void TTable::ResumeControls()
-{
+void TTable::ResumeControls() {
     if (m_suspendCount == 0)
         return;
     if (--m_suspendCount > 0)
@@ -720,20 +674,17 @@ void TTable::ResumeControls()
         emit rowsChanged();
 }
 
-void TTable::notifyRows()
-{
+void TTable::notifyRows() {
     if (m_suspendCount == 0)
         emit rowsChanged();
 }
 
-void TTable::notifyCurrent()
-{
+void TTable::notifyCurrent() {
     if (m_suspendCount == 0)
         emit currentChanged();
 }
 
-void TTable::notifyActive()
-{
+void TTable::notifyActive() {
     if (m_suspendCount == 0)
         emit activeChanged();
 }

@@ -144,16 +144,16 @@ private:
     std::unique_ptr<TableCursor> m_cursor;
     std::vector<std::unique_ptr<TField>> m_fields;
     PendingUpdates m_pending;
-    RowWindow m_window;        // rows around the cursor, for walks
-    RowPageCache m_pages;      // rows by position, for grids
-    qint64 m_storedCount = -1; // rows in the database; -1 until counted
+    RowWindow m_window;         // rows around the cursor, for walks
+    RowPageCache m_pages;       // rows by position, for grids
+    qint64 m_storedCount = -1;  // rows in the database; -1 until counted
 
     // The cursor: which row, its key and its values.
     Position m_position = Position::None;
     QByteArray m_key;
-    int m_windowIndex = -1;    // index in m_window while on a stored row
-    int m_pendingIndex = -1;   // index of the pending insertion while on one
-    qint64 m_recNo = -1;       // cached position; -1 when not known
+    int m_windowIndex = -1;   // index in m_window while on a stored row
+    int m_pendingIndex = -1;  // index of the pending insertion while on one
+    qint64 m_recNo = -1;      // cached position; -1 when not known
     Row m_current;
     Row m_editOriginal;
     bool m_atEnd = true;

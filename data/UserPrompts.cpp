@@ -11,8 +11,7 @@ namespace {
 // Answers every question negatively, so that nothing happens without a user.
 class NoPrompts : public UserPrompts {
 public:
-    Button message(const QString& text, const QString& caption, Buttons buttons, Icon) override
-    {
+    Button message(const QString& text, const QString& caption, Buttons buttons, Icon) override {
         std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
         if (buttons & Cancel)
             return Cancel;
@@ -29,35 +28,31 @@ UserPrompts* g_prompts = nullptr;
 
 }  // namespace
 
-UserPrompts& Prompts()
-{
+UserPrompts& Prompts() {
     static NoPrompts none;
     return g_prompts ? *g_prompts : none;
 }
 
-void SetPrompts(UserPrompts* prompts)
-{
+void SetPrompts(UserPrompts* prompts) {
     g_prompts = prompts;
 }
 
-QString ErrorReportText(const QString& message)
-{
+QString ErrorReportText(const QString& message) {
     if (!message.isEmpty() && message.back().unicode() > '.')
         return message + QLatin1Char('.');
     return message;
 }
 
-void ShowErrorReport(const std::exception& error)
-{
+void ShowErrorReport(const std::exception& error) {
     if (dynamic_cast<const EAbort*>(&error))
         return;
     const auto* own = dynamic_cast<const Exception*>(&error);
     const QString message = own ? own->message() : QString::fromUtf8(error.what());
-    Prompts().message(ErrorReportText(message), ApplicationTitle, UserPrompts::Ok, UserPrompts::Icon::Error);
+    Prompts().message(ErrorReportText(message), ApplicationTitle, UserPrompts::Ok,
+                      UserPrompts::Icon::Error);
 }
 
-bool RunCommand(const std::function<void()>& command)
-{
+bool RunCommand(const std::function<void()>& command) {
     try {
         command();
         return true;

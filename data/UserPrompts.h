@@ -26,14 +26,15 @@ public:
         QString caption;
         QString directory;
         QString fileName;
-        QString filter;          // "SQL files (*.sql);;All files (*)"
+        QString filter;  // "SQL files (*.sql);;All files (*)"
         QString defaultSuffix;
     };
 
     virtual ~UserPrompts() = default;
 
     // Returns the button chosen (Cancel or No when the box is closed otherwise).
-    virtual Button message(const QString& text, const QString& caption, Buttons buttons, Icon icon) = 0;
+    virtual Button message(const QString& text, const QString& caption, Buttons buttons,
+                           Icon icon) = 0;
     // Empty on Cancel.
     virtual std::optional<Login> login(const QString& databaseName, const QString& userName) = 0;
     // True on OK; the dialog has added its password(s) to the session.

@@ -8,8 +8,7 @@ namespace {
 const QString ChangedByOther =
     QStringLiteral("Couldn't perform the edit because another user changed the record.");
 
-bool sameValue(const QVariant& a, const QVariant& b)
-{
+bool sameValue(const QVariant& a, const QVariant& b) {
     if (a.isValid() != b.isValid())
         return false;
     return !a.isValid() || a == b;
@@ -17,8 +16,7 @@ bool sameValue(const QVariant& a, const QVariant& b)
 
 }  // namespace
 
-void SqliteTable::applyChanges(const std::vector<const PendingChange*>& changes, TUpdateMode mode)
-{
+void SqliteTable::applyChanges(const std::vector<const PendingChange*>& changes, TUpdateMode mode) {
     if (m_readOnly)
         throw EDatabaseError(QStringLiteral("Cannot modify a read-only dataset"));
     // Inside a transaction of the caller's, a savepoint keeps the all-or-nothing promise.
@@ -40,23 +38,21 @@ void SqliteTable::applyChanges(const std::vector<const PendingChange*>& changes,
     m_knownCount = -1;
 }
 
-void SqliteTable::applyOne(const PendingChange& change, TUpdateMode mode)
-{
+void SqliteTable::applyOne(const PendingChange& change, TUpdateMode mode) {
     switch (change.kind) {
-    case PendingChange::Insert:
-        applyInsert(change);
-        break;
-    case PendingChange::Modify:
-        applyModify(change, mode);
-        break;
-    case PendingChange::Delete:
-        applyDelete(change);
-        break;
+        case PendingChange::Insert:
+            applyInsert(change);
+            break;
+        case PendingChange::Modify:
+            applyModify(change, mode);
+            break;
+        case PendingChange::Delete:
+            applyDelete(change);
+            break;
     }
 }
 
-void SqliteTable::applyInsert(const PendingChange& change)
-{
+void SqliteTable::applyInsert(const PendingChange& change) {
     // Null columns are left out, so that defaults and generated keys apply.
     QByteArray mask(m_columns.size(), '0');
     for (int c = 0; c < m_columns.size(); ++c) {
@@ -73,9 +69,10 @@ void SqliteTable::applyInsert(const PendingChange& change)
             }
         }
         const QString sql = names.isEmpty()
-            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_table)
-            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                  .arg(m_table, names.join(QStringLiteral(", ")), params.join(QStringLiteral(", ")));
+                                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_table)
+                                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                      .arg(m_table, names.join(QStringLiteral(", ")),
+                                           params.join(QStringLiteral(", ")));
         slot = PrepareSqlite(m_db, sql);
     }
     sqlite3_stmt* stmt = slot.get();
@@ -92,8 +89,7 @@ void SqliteTable::applyInsert(const PendingChange& change)
     step(stmt);
 }
 
-QString SqliteTable::keyMatch(int& parameter) const
-{
+QString SqliteTable::keyMatch(int& parameter) const {
     QStringList parts;
     for (const QString& key : m_keyExprs)
         parts.append(QStringLiteral("%1 IS ?%2").arg(key).arg(parameter++));
@@ -102,25 +98,25 @@ QString SqliteTable::keyMatch(int& parameter) const
 
 // Compares a column with the value it had when read, tolerant of the column's own storage
 // form (numbers in untyped columns, other spellings of a date).
-QString SqliteTable::valueMatch(int column, int parameter) const
-{
+QString SqliteTable::valueMatch(int column, int parameter) const {
     const QString col = m_quoted[column];
     switch (KindOf(m_columns[column].type)) {
-    case FieldKind::Date:
-    case FieldKind::Time:
-    case FieldKind::DateTime:
-        return QStringLiteral("(%1 IS ?%2 OR (julianday(%1) IS NOT NULL AND julianday(%1) = julianday(?%2)))")
-            .arg(col)
-            .arg(parameter);
-    case FieldKind::Text:
-        return QStringLiteral("(%1 IS ?%2 OR CAST(%1 AS TEXT) IS ?%2)").arg(col).arg(parameter);
-    default:
-        return QStringLiteral("%1 IS ?%2").arg(col).arg(parameter);
+        case FieldKind::Date:
+        case FieldKind::Time:
+        case FieldKind::DateTime:
+            return QStringLiteral(
+                       "(%1 IS ?%2 OR (julianday(%1) IS NOT NULL AND julianday(%1) = "
+                       "julianday(?%2)))")
+                .arg(col)
+                .arg(parameter);
+        case FieldKind::Text:
+            return QStringLiteral("(%1 IS ?%2 OR CAST(%1 AS TEXT) IS ?%2)").arg(col).arg(parameter);
+        default:
+            return QStringLiteral("%1 IS ?%2").arg(col).arg(parameter);
     }
 }
 
-void SqliteTable::applyModify(const PendingChange& change, TUpdateMode mode)
-{
+void SqliteTable::applyModify(const PendingChange& change, TUpdateMode mode) {
     QList<int> changed;
     for (int c = 0; c < m_columns.size(); ++c) {
         if (!sameValue(change.values.value(c), change.original.value(c)))
@@ -147,17 +143,20 @@ void SqliteTable::applyModify(const PendingChange& change, TUpdateMode mode)
         where += QStringLiteral(" AND ") + valueMatch(c, parameter);
         comparedParams.append({c, parameter++});
     }
-    SqliteStmt stmt = PrepareSqlite(
-        m_db, QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(m_table, sets.join(QStringLiteral(", ")), where));
+    SqliteStmt stmt =
+        PrepareSqlite(m_db, QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                                .arg(m_table, sets.join(QStringLiteral(", ")), where));
     parameter = 1;
     for (int c : changed) {
-        const int rc = SqliteTypes::Bind(stmt.get(), parameter++, change.values[c], m_columns[c].type);
+        const int rc =
+            SqliteTypes::Bind(stmt.get(), parameter++, change.values[c], m_columns[c].type);
         if (rc != SQLITE_OK)
             ThrowSqliteError(m_db, rc);
     }
     parameter = bindKey(stmt.get(), parameter, change.key);
     for (const auto& [c, p] : comparedParams) {
-        const int rc = SqliteTypes::Bind(stmt.get(), p, change.original.value(c), m_columns[c].type);
+        const int rc =
+            SqliteTypes::Bind(stmt.get(), p, change.original.value(c), m_columns[c].type);
         if (rc != SQLITE_OK)
             ThrowSqliteError(m_db, rc);
     }
@@ -166,8 +165,7 @@ void SqliteTable::applyModify(const PendingChange& change, TUpdateMode mode)
         throw EDBEngineError(ChangedByOther, QStringLiteral("changed"));
 }
 
-void SqliteTable::applyDelete(const PendingChange& change)
-{
+void SqliteTable::applyDelete(const PendingChange& change) {
     int parameter = 1;
     SqliteStmt stmt = PrepareSqlite(
         m_db, QStringLiteral("DELETE FROM %1 WHERE %2").arg(m_table, keyMatch(parameter)));

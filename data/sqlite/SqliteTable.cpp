@@ -9,8 +9,7 @@
 
 namespace {
 
-void bindVariant(sqlite3* db, sqlite3_stmt* stmt, int parameter, const QVariant& value)
-{
+void bindVariant(sqlite3* db, sqlite3_stmt* stmt, int parameter, const QVariant& value) {
     int rc = SQLITE_OK;
     if (!value.isValid()) {
         rc = sqlite3_bind_null(stmt, parameter);
@@ -20,44 +19,45 @@ void bindVariant(sqlite3* db, sqlite3_stmt* stmt, int parameter, const QVariant&
         rc = sqlite3_bind_double(stmt, parameter, value.toDouble());
     } else if (value.typeId() == QMetaType::QByteArray) {
         const QByteArray bytes = value.toByteArray();
-        rc = sqlite3_bind_blob64(stmt, parameter, bytes.constData(), static_cast<sqlite3_uint64>(bytes.size()),
-                                 SQLITE_TRANSIENT);
+        rc = sqlite3_bind_blob64(stmt, parameter, bytes.constData(),
+                                 static_cast<sqlite3_uint64>(bytes.size()), SQLITE_TRANSIENT);
     } else {
         const QByteArray utf8 = value.toString().toUtf8();
-        rc = sqlite3_bind_text64(stmt, parameter, utf8.constData(), static_cast<sqlite3_uint64>(utf8.size()),
-                                 SQLITE_TRANSIENT, SQLITE_UTF8);
+        rc = sqlite3_bind_text64(stmt, parameter, utf8.constData(),
+                                 static_cast<sqlite3_uint64>(utf8.size()), SQLITE_TRANSIENT,
+                                 SQLITE_UTF8);
     }
     if (rc != SQLITE_OK)
         ThrowSqliteError(db, rc);
 }
 
-void appendKeyValue(KeyCodec& codec, sqlite3_stmt* stmt, int column)
-{
+void appendKeyValue(KeyCodec& codec, sqlite3_stmt* stmt, int column) {
     switch (sqlite3_column_type(stmt, column)) {
-    case SQLITE_NULL:
-        codec.appendNull();
-        break;
-    case SQLITE_INTEGER:
-        codec.appendInt(sqlite3_column_int64(stmt, column));
-        break;
-    case SQLITE_FLOAT:
-        codec.appendDouble(sqlite3_column_double(stmt, column));
-        break;
-    case SQLITE_TEXT:
-        codec.appendText(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)),
-                                           sqlite3_column_bytes(stmt, column)));
-        break;
-    default:
-        codec.appendBytes(QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, column)),
-                                     sqlite3_column_bytes(stmt, column)));
+        case SQLITE_NULL:
+            codec.appendNull();
+            break;
+        case SQLITE_INTEGER:
+            codec.appendInt(sqlite3_column_int64(stmt, column));
+            break;
+        case SQLITE_FLOAT:
+            codec.appendDouble(sqlite3_column_double(stmt, column));
+            break;
+        case SQLITE_TEXT:
+            codec.appendText(
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)),
+                                  sqlite3_column_bytes(stmt, column)));
+            break;
+        default:
+            codec.appendBytes(
+                QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, column)),
+                           sqlite3_column_bytes(stmt, column)));
     }
 }
 
 }  // namespace
 
 SqliteTable::SqliteTable(sqlite3* db, const QString& name, bool readOnly)
-    : m_db(db), m_table(QuoteSqliteIdentifier(name)), m_readOnly(readOnly)
-{
+    : m_db(db), m_table(QuoteSqliteIdentifier(name)), m_readOnly(readOnly) {
     SqliteStmt schema = PrepareSqlite(
         db, QStringLiteral("SELECT sql FROM sqlite_schema WHERE type = 'table' AND name = ?1"));
     const QByteArray utf8Name = name.toUtf8();
@@ -66,28 +66,35 @@ SqliteTable::SqliteTable(sqlite3* db, const QString& name, bool readOnly)
     if (rc != SQLITE_ROW) {
         if (rc != SQLITE_DONE)
             ThrowSqliteError(db, rc);
-        throw EDBEngineError(QStringLiteral("Table does not exist. Table: %1").arg(name), QString());
+        throw EDBEngineError(QStringLiteral("Table does not exist. Table: %1").arg(name),
+                             QString());
     }
     static const QRegularExpression autoinc(QStringLiteral("\\bAUTOINCREMENT\\b"),
                                             QRegularExpression::CaseInsensitiveOption);
-    const bool autoIncrement = autoinc.match(QString::fromUtf8(
-        reinterpret_cast<const char*>(sqlite3_column_text(schema.get(), 0)))).hasMatch();
+    const bool autoIncrement = autoinc
+                                   .match(QString::fromUtf8(reinterpret_cast<const char*>(
+                                       sqlite3_column_text(schema.get(), 0))))
+                                   .hasMatch();
 
-    SqliteStmt info = PrepareSqlite(
-        db, QStringLiteral("SELECT name, type, \"notnull\", dflt_value, pk, hidden "
-                           "FROM pragma_table_xinfo(?1)"));
+    SqliteStmt info =
+        PrepareSqlite(db, QStringLiteral("SELECT name, type, \"notnull\", dflt_value, pk, hidden "
+                                         "FROM pragma_table_xinfo(?1)"));
     sqlite3_bind_text(info.get(), 1, utf8Name.constData(), utf8Name.size(), SQLITE_TRANSIENT);
     QVector<QPair<int, QString>> keyColumns;
     while ((rc = sqlite3_step(info.get())) == SQLITE_ROW) {
         if (sqlite3_column_int(info.get(), 5) != 0)
             continue;  // generated or hidden columns are derived, never written
-        const QString column = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 0)));
-        const QString declared = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 1)));
+        const QString column =
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 0)));
+        const QString declared =
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 1)));
         const bool notNull = sqlite3_column_int(info.get(), 2) != 0;
         const bool hasDefault = sqlite3_column_type(info.get(), 3) != SQLITE_NULL;
         const int pk = sqlite3_column_int(info.get(), 4);
-        const bool rowidAlias = pk == 1 && declared.trimmed().compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0;
-        ColumnInfo column_info = SqliteTypes::MapColumn(column, declared, autoIncrement && rowidAlias);
+        const bool rowidAlias = pk == 1 && declared.trimmed().compare(QLatin1String("INTEGER"),
+                                                                      Qt::CaseInsensitive) == 0;
+        ColumnInfo column_info =
+            SqliteTypes::MapColumn(column, declared, autoIncrement && rowidAlias);
         column_info.required = notNull && !hasDefault && !rowidAlias;
         if (rowidAlias)
             column_info.generated = true;
@@ -106,8 +113,9 @@ SqliteTable::SqliteTable(sqlite3* db, const QString& name, bool readOnly)
         // No primary key: the rowid, under whichever of its names no column took.
         for (const char* alias : {"rowid", "_rowid_", "oid"}) {
             const QString name = QString::fromLatin1(alias);
-            if (std::none_of(m_columns.begin(), m_columns.end(),
-                             [&](const ColumnInfo& c) { return c.name.compare(name, Qt::CaseInsensitive) == 0; })) {
+            if (std::none_of(m_columns.begin(), m_columns.end(), [&](const ColumnInfo& c) {
+                    return c.name.compare(name, Qt::CaseInsensitive) == 0;
+                })) {
                 m_keyExprs.append(name);
                 break;
             }
@@ -131,11 +139,11 @@ SqliteTable::SqliteTable(sqlite3* db, const QString& name, bool readOnly)
         m_paramTuple = QLatin1Char('(') + params.join(QStringLiteral(", ")) + QLatin1Char(')');
     }
     m_select = QStringLiteral("SELECT %1, %2 FROM %3")
-                   .arg(m_keyExprs.join(QStringLiteral(", ")), m_quoted.join(QStringLiteral(", ")), m_table);
+                   .arg(m_keyExprs.join(QStringLiteral(", ")), m_quoted.join(QStringLiteral(", ")),
+                        m_table);
 }
 
-sqlite3_stmt* SqliteTable::cached(SqliteStmt& slot, const QString& sql)
-{
+sqlite3_stmt* SqliteTable::cached(SqliteStmt& slot, const QString& sql) {
     if (!slot)
         slot = PrepareSqlite(m_db, sql);
     sqlite3_reset(slot.get());
@@ -143,15 +151,13 @@ sqlite3_stmt* SqliteTable::cached(SqliteStmt& slot, const QString& sql)
     return slot.get();
 }
 
-void SqliteTable::step(sqlite3_stmt* stmt)
-{
+void SqliteTable::step(sqlite3_stmt* stmt) {
     const int rc = sqlite3_step(stmt);
     if (rc != SQLITE_DONE && rc != SQLITE_ROW)
         ThrowSqliteError(m_db, rc);
 }
 
-std::vector<FetchedRow> SqliteTable::readRows(sqlite3_stmt* stmt)
-{
+std::vector<FetchedRow> SqliteTable::readRows(sqlite3_stmt* stmt) {
     std::vector<FetchedRow> rows;
     const int keys = static_cast<int>(m_keyExprs.size());
     int rc;
@@ -172,8 +178,7 @@ std::vector<FetchedRow> SqliteTable::readRows(sqlite3_stmt* stmt)
     return rows;
 }
 
-int SqliteTable::bindKey(sqlite3_stmt* stmt, int first, const QByteArray& key)
-{
+int SqliteTable::bindKey(sqlite3_stmt* stmt, int first, const QByteArray& key) {
     const QVector<QVariant> values = KeyCodec::decode(key);
     if (values.size() != m_keyExprs.size())
         throw EDatabaseError(QStringLiteral("Invalid bookmark"));
@@ -182,8 +187,7 @@ int SqliteTable::bindKey(sqlite3_stmt* stmt, int first, const QByteArray& key)
     return first;
 }
 
-qint64 SqliteTable::rowCount()
-{
+qint64 SqliteTable::rowCount() {
     sqlite3_stmt* stmt = cached(m_count, QStringLiteral("SELECT count(*) FROM %1").arg(m_table));
     if (sqlite3_step(stmt) != SQLITE_ROW)
         ThrowSqliteError(m_db, sqlite3_errcode(m_db));
@@ -192,16 +196,16 @@ qint64 SqliteTable::rowCount()
     return m_knownCount;
 }
 
-std::vector<FetchedRow> SqliteTable::fetchAt(qint64 offset, int limit)
-{
+std::vector<FetchedRow> SqliteTable::fetchAt(qint64 offset, int limit) {
     if (m_knownCount > 0 && offset > m_knownCount / 2) {
         // Near the end, skipping from the back is far shorter.
         const qint64 fromBack = std::max<qint64>(0, m_knownCount - offset - limit);
         const qint64 take = std::min<qint64>(limit, m_knownCount - offset);
         if (take <= 0)
             return {};
-        sqlite3_stmt* stmt = cached(
-            m_atDesc, QStringLiteral("%1 ORDER BY %2 LIMIT ?1 OFFSET ?2").arg(m_select, m_orderDesc));
+        sqlite3_stmt* stmt =
+            cached(m_atDesc,
+                   QStringLiteral("%1 ORDER BY %2 LIMIT ?1 OFFSET ?2").arg(m_select, m_orderDesc));
         sqlite3_bind_int64(stmt, 1, take);
         sqlite3_bind_int64(stmt, 2, fromBack);
         std::vector<FetchedRow> rows = readRows(stmt);
@@ -215,8 +219,7 @@ std::vector<FetchedRow> SqliteTable::fetchAt(qint64 offset, int limit)
     return readRows(stmt);
 }
 
-std::vector<FetchedRow> SqliteTable::fetchFrom(const QByteArray& key, bool inclusive, int limit)
-{
+std::vector<FetchedRow> SqliteTable::fetchFrom(const QByteArray& key, bool inclusive, int limit) {
     sqlite3_stmt* stmt;
     int next = 1;
     if (key.isEmpty()) {
@@ -224,7 +227,8 @@ std::vector<FetchedRow> SqliteTable::fetchFrom(const QByteArray& key, bool inclu
     } else {
         SqliteStmt& slot = inclusive ? m_from : m_after;
         stmt = cached(slot, QStringLiteral("%1 WHERE %2 %3 %4 ORDER BY %5 LIMIT ?")
-                                .arg(m_select, m_keyTuple, inclusive ? QStringLiteral(">=") : QStringLiteral(">"),
+                                .arg(m_select, m_keyTuple,
+                                     inclusive ? QStringLiteral(">=") : QStringLiteral(">"),
                                      m_paramTuple, m_order));
         next = bindKey(stmt, 1, key);
     }
@@ -232,10 +236,9 @@ std::vector<FetchedRow> SqliteTable::fetchFrom(const QByteArray& key, bool inclu
     return readRows(stmt);
 }
 
-qint64 SqliteTable::positionOf(const QByteArray& key)
-{
-    sqlite3_stmt* stmt = cached(
-        m_position, QStringLiteral("SELECT count(*) FROM %1 WHERE %2 < %3").arg(m_table, m_keyTuple, m_paramTuple));
+qint64 SqliteTable::positionOf(const QByteArray& key) {
+    sqlite3_stmt* stmt = cached(m_position, QStringLiteral("SELECT count(*) FROM %1 WHERE %2 < %3")
+                                                .arg(m_table, m_keyTuple, m_paramTuple));
     bindKey(stmt, 1, key);
     if (sqlite3_step(stmt) != SQLITE_ROW)
         ThrowSqliteError(m_db, sqlite3_errcode(m_db));

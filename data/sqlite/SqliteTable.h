@@ -32,16 +32,16 @@ private:
     QString valueMatch(int column, int parameter) const;
 
     sqlite3* m_db;
-    QString m_table;             // quoted
+    QString m_table;  // quoted
     bool m_readOnly;
     QVector<ColumnInfo> m_columns;
-    QStringList m_quoted;        // quoted column names
-    QStringList m_keyExprs;      // quoted key columns, or the rowid
-    QString m_select;            // "SELECT keys, columns FROM table"
-    QString m_order;             // "k1 COLLATE BINARY, ..." (and DESC variant)
+    QStringList m_quoted;    // quoted column names
+    QStringList m_keyExprs;  // quoted key columns, or the rowid
+    QString m_select;        // "SELECT keys, columns FROM table"
+    QString m_order;         // "k1 COLLATE BINARY, ..." (and DESC variant)
     QString m_orderDesc;
-    QString m_keyTuple;          // "(k1, k2)" or "k1"
-    QString m_paramTuple;        // "(?, ?)" or "?"
+    QString m_keyTuple;    // "(k1, k2)" or "k1"
+    QString m_paramTuple;  // "(?, ?)" or "?"
     qint64 m_knownCount = -1;
 
     SqliteStmt m_count, m_first, m_after, m_from, m_at, m_atDesc, m_position;

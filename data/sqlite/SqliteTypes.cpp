@@ -9,8 +9,7 @@
 namespace SqliteTypes {
 namespace {
 
-bool oneOf(const QString& value, std::initializer_list<const char*> names)
-{
+bool oneOf(const QString& value, std::initializer_list<const char*> names) {
     for (const char* name : names) {
         if (value == QLatin1String(name))
             return true;
@@ -18,15 +17,13 @@ bool oneOf(const QString& value, std::initializer_list<const char*> names)
     return false;
 }
 
-QString isoTime(const QTime& time)
-{
+QString isoTime(const QTime& time) {
     return time.toString(time.msec() ? QStringLiteral("HH:mm:ss.zzz") : QStringLiteral("HH:mm:ss"));
 }
 
 }  // namespace
 
-ColumnInfo MapColumn(const QString& name, const QString& declaredType, bool autoIncrement)
-{
+ColumnInfo MapColumn(const QString& name, const QString& declaredType, bool autoIncrement) {
     static const QRegularExpression shape(
         QStringLiteral("^\\s*([A-Z_ ]*?)\\s*(?:\\(\\s*(\\d+)\\s*(?:,\\s*(\\d+)\\s*)?\\))?\\s*$"));
     const QString declared = declaredType.trimmed().toUpper();
@@ -64,27 +61,29 @@ ColumnInfo MapColumn(const QString& name, const QString& declaredType, bool auto
     } else if (oneOf(base, {"CHAR", "CHARACTER", "NCHAR", "NATIVE CHARACTER"})) {
         info.type = ftFixedChar;
         info.size = length;
-    } else if (oneOf(base, {"VARCHAR", "NVARCHAR", "VARYING CHARACTER", "CHARACTER VARYING",
-                            "TEXT", "STRING", "VARCHAR2", ""})) {
+    } else if (oneOf(base, {"VARCHAR", "NVARCHAR", "VARYING CHARACTER", "CHARACTER VARYING", "TEXT",
+                            "STRING", "VARCHAR2", ""})) {
         info.type = ftString;
         info.size = length;
     } else if (oneOf(base, {"CLOB", "LONGTEXT", "MEDIUMTEXT", "LONG VARCHAR", "MEMO", "NTEXT",
                             "LONG TEXT"})) {
         info.type = ftMemo;
-    } else if (oneOf(base, {"BLOB", "LONGBLOB", "MEDIUMBLOB", "VARBINARY", "BINARY", "BYTEA",
-                            "IMAGE"})) {
+    } else if (oneOf(base,
+                     {"BLOB", "LONGBLOB", "MEDIUMBLOB", "VARBINARY", "BINARY", "BYTEA", "IMAGE"})) {
         info.type = ftBlob;
     } else if (oneOf(base, {"GUID", "UUID", "UNIQUEIDENTIFIER"})) {
         info.type = ftGuid;
     } else if (declared.contains(QLatin1String("INT"))) {
         // SQLite's own affinity rules for everything else.
         info.type = ftInteger;
-    } else if (declared.contains(QLatin1String("CHAR")) || declared.contains(QLatin1String("CLOB")) ||
+    } else if (declared.contains(QLatin1String("CHAR")) ||
+               declared.contains(QLatin1String("CLOB")) ||
                declared.contains(QLatin1String("TEXT"))) {
         info.type = ftString;
     } else if (declared.contains(QLatin1String("BLOB"))) {
         info.type = ftBlob;
-    } else if (declared.contains(QLatin1String("REAL")) || declared.contains(QLatin1String("FLOA")) ||
+    } else if (declared.contains(QLatin1String("REAL")) ||
+               declared.contains(QLatin1String("FLOA")) ||
                declared.contains(QLatin1String("DOUB"))) {
         info.type = ftFloat;
     } else {
@@ -93,8 +92,7 @@ ColumnInfo MapColumn(const QString& name, const QString& declaredType, bool auto
     return info;
 }
 
-QVariant ReadColumn(sqlite3_stmt* stmt, int column, TFieldType type)
-{
+QVariant ReadColumn(sqlite3_stmt* stmt, int column, TFieldType type) {
     const int storage = sqlite3_column_type(stmt, column);
     if (storage == SQLITE_NULL)
         return QVariant();
@@ -107,107 +105,109 @@ QVariant ReadColumn(sqlite3_stmt* stmt, int column, TFieldType type)
         return QByteArray(static_cast<const char*>(data), sqlite3_column_bytes(stmt, column));
     };
     switch (KindOf(type)) {
-    case FieldKind::Integer:
-        return QVariant(static_cast<qlonglong>(sqlite3_column_int64(stmt, column)));
-    case FieldKind::Boolean:
-        if (storage == SQLITE_TEXT) {
-            const QString t = text().trimmed().toLower();
-            return QVariant(t == QLatin1String("true") || t == QLatin1String("t") ||
-                            t == QLatin1String("yes") || t == QLatin1String("1"));
-        }
-        return QVariant(sqlite3_column_double(stmt, column) != 0);
-    case FieldKind::Float:
-        return QVariant(sqlite3_column_double(stmt, column));
-    case FieldKind::Bcd: {
-        QString decimal;
-        const QString raw = text();
-        return QVariant(FieldConvert::NormalizeDecimal(raw, -1, decimal) ? decimal : raw);
-    }
-    case FieldKind::Date:
-    case FieldKind::Time:
-    case FieldKind::DateTime: {
-        QDateTime dt;
-        if (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT) {
-            // A number in a date column is a Julian day, as SQLite's date functions read it.
-            const double jd = sqlite3_column_double(stmt, column);
-            const double days = jd - 2415018.5;  // Julian day of 30 December 1899
-            QDate date;
-            QTime time;
-            FieldConvert::FromDayCount(days, date, time);
-            dt = QDateTime(date, time, Qt::UTC);
-        } else {
-            QString t = text().trimmed();
-            if (type == ftTime) {
-                const QTime time = QTime::fromString(t, Qt::ISODateWithMs);
-                return time.isValid() ? QVariant(time) : QVariant(t);
+        case FieldKind::Integer:
+            return QVariant(static_cast<qlonglong>(sqlite3_column_int64(stmt, column)));
+        case FieldKind::Boolean:
+            if (storage == SQLITE_TEXT) {
+                const QString t = text().trimmed().toLower();
+                return QVariant(t == QLatin1String("true") || t == QLatin1String("t") ||
+                                t == QLatin1String("yes") || t == QLatin1String("1"));
             }
-            if (t.size() > 10 && t[10] == QLatin1Char(' '))
-                t[10] = QLatin1Char('T');
-            dt = t.size() == 10 ? QDateTime(QDate::fromString(t, Qt::ISODate), QTime(0, 0), Qt::UTC)
-                                : QDateTime::fromString(t, Qt::ISODateWithMs);
-            if (!dt.isValid())
-                return QVariant(text());
-            dt = QDateTime(dt.date(), dt.time(), Qt::UTC);
+            return QVariant(sqlite3_column_double(stmt, column) != 0);
+        case FieldKind::Float:
+            return QVariant(sqlite3_column_double(stmt, column));
+        case FieldKind::Bcd: {
+            QString decimal;
+            const QString raw = text();
+            return QVariant(FieldConvert::NormalizeDecimal(raw, -1, decimal) ? decimal : raw);
         }
-        if (type == ftDate)
-            return QVariant(dt.date());
-        if (type == ftTime)
-            return QVariant(dt.time());
-        return QVariant(dt);
-    }
-    case FieldKind::Bytes:
-    case FieldKind::Blob:
-        return QVariant(bytes());
-    case FieldKind::TextBlob:
-        return QVariant(storage == SQLITE_BLOB ? bytes() : text().toUtf8());
-    case FieldKind::Text:
-        break;
+        case FieldKind::Date:
+        case FieldKind::Time:
+        case FieldKind::DateTime: {
+            QDateTime dt;
+            if (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT) {
+                // A number in a date column is a Julian day, as SQLite's date functions read it.
+                const double jd = sqlite3_column_double(stmt, column);
+                const double days = jd - 2415018.5;  // Julian day of 30 December 1899
+                QDate date;
+                QTime time;
+                FieldConvert::FromDayCount(days, date, time);
+                dt = QDateTime(date, time, Qt::UTC);
+            } else {
+                QString t = text().trimmed();
+                if (type == ftTime) {
+                    const QTime time = QTime::fromString(t, Qt::ISODateWithMs);
+                    return time.isValid() ? QVariant(time) : QVariant(t);
+                }
+                if (t.size() > 10 && t[10] == QLatin1Char(' '))
+                    t[10] = QLatin1Char('T');
+                dt = t.size() == 10
+                         ? QDateTime(QDate::fromString(t, Qt::ISODate), QTime(0, 0), Qt::UTC)
+                         : QDateTime::fromString(t, Qt::ISODateWithMs);
+                if (!dt.isValid())
+                    return QVariant(text());
+                dt = QDateTime(dt.date(), dt.time(), Qt::UTC);
+            }
+            if (type == ftDate)
+                return QVariant(dt.date());
+            if (type == ftTime)
+                return QVariant(dt.time());
+            return QVariant(dt);
+        }
+        case FieldKind::Bytes:
+        case FieldKind::Blob:
+            return QVariant(bytes());
+        case FieldKind::TextBlob:
+            return QVariant(storage == SQLITE_BLOB ? bytes() : text().toUtf8());
+        case FieldKind::Text:
+            break;
     }
     return QVariant(storage == SQLITE_BLOB ? QString::fromUtf8(bytes()) : text());
 }
 
-int Bind(sqlite3_stmt* stmt, int parameter, const QVariant& value, TFieldType type)
-{
+int Bind(sqlite3_stmt* stmt, int parameter, const QVariant& value, TFieldType type) {
     if (!value.isValid() || value.isNull())
         return sqlite3_bind_null(stmt, parameter);
     const auto bindText = [&](const QString& text) {
         const QByteArray utf8 = text.toUtf8();
-        return sqlite3_bind_text64(stmt, parameter, utf8.constData(), static_cast<sqlite3_uint64>(utf8.size()),
-                                   SQLITE_TRANSIENT, SQLITE_UTF8);
+        return sqlite3_bind_text64(stmt, parameter, utf8.constData(),
+                                   static_cast<sqlite3_uint64>(utf8.size()), SQLITE_TRANSIENT,
+                                   SQLITE_UTF8);
     };
     const auto bindBytes = [&](const QByteArray& bytes) {
         return sqlite3_bind_blob64(stmt, parameter, bytes.constData(),
                                    static_cast<sqlite3_uint64>(bytes.size()), SQLITE_TRANSIENT);
     };
     switch (KindOf(type)) {
-    case FieldKind::Integer:
-        return sqlite3_bind_int64(stmt, parameter, value.toLongLong());
-    case FieldKind::Boolean:
-        return sqlite3_bind_int(stmt, parameter, value.toBool() ? 1 : 0);
-    case FieldKind::Float:
-        return sqlite3_bind_double(stmt, parameter, value.toDouble());
-    case FieldKind::Date:
-        if (value.typeId() == QMetaType::QDate)
-            return bindText(value.toDate().toString(Qt::ISODate));
-        break;
-    case FieldKind::Time:
-        if (value.typeId() == QMetaType::QTime)
-            return bindText(isoTime(value.toTime()));
-        break;
-    case FieldKind::DateTime:
-        if (value.typeId() == QMetaType::QDateTime) {
-            const QDateTime dt = value.toDateTime();
-            return bindText(dt.date().toString(Qt::ISODate) + QLatin1Char(' ') + isoTime(dt.time()));
-        }
-        break;
-    case FieldKind::Bytes:
-    case FieldKind::Blob:
-        return bindBytes(value.toByteArray());
-    case FieldKind::TextBlob:
-        return bindText(QString::fromUtf8(value.toByteArray()));
-    case FieldKind::Bcd:
-    case FieldKind::Text:
-        break;
+        case FieldKind::Integer:
+            return sqlite3_bind_int64(stmt, parameter, value.toLongLong());
+        case FieldKind::Boolean:
+            return sqlite3_bind_int(stmt, parameter, value.toBool() ? 1 : 0);
+        case FieldKind::Float:
+            return sqlite3_bind_double(stmt, parameter, value.toDouble());
+        case FieldKind::Date:
+            if (value.typeId() == QMetaType::QDate)
+                return bindText(value.toDate().toString(Qt::ISODate));
+            break;
+        case FieldKind::Time:
+            if (value.typeId() == QMetaType::QTime)
+                return bindText(isoTime(value.toTime()));
+            break;
+        case FieldKind::DateTime:
+            if (value.typeId() == QMetaType::QDateTime) {
+                const QDateTime dt = value.toDateTime();
+                return bindText(dt.date().toString(Qt::ISODate) + QLatin1Char(' ') +
+                                isoTime(dt.time()));
+            }
+            break;
+        case FieldKind::Bytes:
+        case FieldKind::Blob:
+            return bindBytes(value.toByteArray());
+        case FieldKind::TextBlob:
+            return bindText(QString::fromUtf8(value.toByteArray()));
+        case FieldKind::Bcd:
+        case FieldKind::Text:
+            break;
     }
     return bindText(value.toString());
 }

@@ -6,15 +6,13 @@
 
 namespace {
 
-QByteArray keyOf(const QVariant& v)
-{
+QByteArray keyOf(const QVariant& v) {
     KeyCodec codec;
     codec.append(v);
     return codec.bytes();
 }
 
-TEST(KeyCodec, ByteOrderFollowsValueOrder)
-{
+TEST(KeyCodec, ByteOrderFollowsValueOrder) {
     // In the order a driver sorts them: nulls, numbers, text by UTF-8 bytes, bytes.
     const QList<QVariant> ordered = {QVariant(),
                                      QVariant(qlonglong(-9000000000LL)),
@@ -36,15 +34,13 @@ TEST(KeyCodec, ByteOrderFollowsValueOrder)
     }
 }
 
-TEST(KeyCodec, DoublesKeepTheirOrder)
-{
+TEST(KeyCodec, DoublesKeepTheirOrder) {
     const QList<double> values = {-1e300, -2.5, -0.0001, 0.0, 1e-9, 3.25, 1e300};
     for (int i = 0; i + 1 < values.size(); ++i)
         EXPECT_LT(KeyCodec::compare(keyOf(values[i]), keyOf(values[i + 1])), 0) << i;
 }
 
-TEST(KeyCodec, CompositeKeysRoundTrip)
-{
+TEST(KeyCodec, CompositeKeysRoundTrip) {
     KeyCodec codec;
     codec.appendInt(-42);
     codec.appendText(QString::fromUtf8("O'Brien\0x", 9));
@@ -60,8 +56,7 @@ TEST(KeyCodec, CompositeKeysRoundTrip)
     EXPECT_EQ(back[4].toByteArray(), QByteArray("\x00\xff\x00", 3));
 }
 
-TEST(KeyCodec, PendingInsertKeysSortAfterStoredRows)
-{
+TEST(KeyCodec, PendingInsertKeysSortAfterStoredRows) {
     const QByteArray stored = keyOf(QVariant(QByteArray(50, '\xff')));
     EXPECT_LT(KeyCodec::compare(stored, KeyCodec::pendingInsertKey(1)), 0);
     EXPECT_LT(KeyCodec::compare(KeyCodec::pendingInsertKey(2), KeyCodec::pendingInsertKey(10)), 0);

@@ -6,24 +6,20 @@ namespace {
 ScriptedPrompts* g_instance = nullptr;
 }
 
-ScriptedPrompts& ScriptedPrompts::instance()
-{
+ScriptedPrompts& ScriptedPrompts::instance() {
     return *g_instance;
 }
 
-ScriptedPrompts::ScriptedPrompts()
-{
+ScriptedPrompts::ScriptedPrompts() {
     g_instance = this;
 }
 
-ScriptedPrompts::~ScriptedPrompts()
-{
+ScriptedPrompts::~ScriptedPrompts() {
     g_instance = nullptr;
 }
 
-UserPrompts::Button ScriptedPrompts::message(const QString& text, const QString& caption, Buttons buttons,
-                                             Icon icon)
-{
+UserPrompts::Button ScriptedPrompts::message(const QString& text, const QString& caption,
+                                             Buttons buttons, Icon icon) {
     m_messages.append(Message{text, caption, buttons, icon});
     if (!m_messageAnswers.empty()) {
         const Button answer = m_messageAnswers.front();
@@ -36,8 +32,8 @@ UserPrompts::Button ScriptedPrompts::message(const QString& text, const QString&
     return (buttons & Cancel) ? Cancel : No;
 }
 
-std::optional<UserPrompts::Login> ScriptedPrompts::login(const QString& databaseName, const QString& userName)
-{
+std::optional<UserPrompts::Login> ScriptedPrompts::login(const QString& databaseName,
+                                                         const QString& userName) {
     m_logins.append({databaseName, userName});
     if (m_loginAnswers.empty()) {
         ADD_FAILURE() << "unexpected login dialog for " << databaseName.toStdString();
@@ -48,14 +44,12 @@ std::optional<UserPrompts::Login> ScriptedPrompts::login(const QString& database
     return answer;
 }
 
-bool ScriptedPrompts::tablePassword(TSession&)
-{
+bool ScriptedPrompts::tablePassword(TSession&) {
     ADD_FAILURE() << "unexpected table password dialog";
     return false;
 }
 
-std::optional<QString> ScriptedPrompts::saveFileName(const FileRequest& request)
-{
+std::optional<QString> ScriptedPrompts::saveFileName(const FileRequest& request) {
     m_fileRequests.append(request);
     if (m_fileAnswers.empty()) {
         ADD_FAILURE() << "unexpected file dialog: " << request.caption.toStdString();
@@ -66,8 +60,7 @@ std::optional<QString> ScriptedPrompts::saveFileName(const FileRequest& request)
     return answer;
 }
 
-void ScriptedPrompts::reset()
-{
+void ScriptedPrompts::reset() {
     m_messageAnswers.clear();
     m_loginAnswers.clear();
     m_fileAnswers.clear();
@@ -77,7 +70,6 @@ void ScriptedPrompts::reset()
     m_autoOk = true;
 }
 
-bool ScriptedPrompts::allAnswersUsed() const
-{
+bool ScriptedPrompts::allAnswersUsed() const {
     return m_messageAnswers.empty() && m_loginAnswers.empty() && m_fileAnswers.empty();
 }

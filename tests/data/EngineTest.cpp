@@ -1,0 +1,246 @@
+#include "data/AliasConfig.h"
+#include "data/Exceptions.h"
+#include "data/TField.h"
+#include "data/TSession.h"
+#include "tests/data/EngineFixture.h"
+#include "tests/support/ScriptedPrompts.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& text) {
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(text);
+    return path;
+}
+
+QString loadError(const QString& path) {
+    try {
+        AliasConfig::load(path);
+    } catch (const EDatabaseError& e) {
+        return e.message();
+    }
+    return QString();
+}
+
+TEST(AliasConfig, KeepsFileOrderAndResolvesPaths) {
+    QTemporaryDir dir;
+    const QString path =
+        writeFile(dir, QStringLiteral("a.conf"),
+                  "; comment\n[ZETA]\nDRIVER=SQLITE\nPATH=z.db\n\n"
+                  "[alpha]\ndriver = postgres\nSERVER NAME = 127.0.0.1\nPORT=5432\n"
+                  "DATABASE NAME=shop\nUSER NAME=clerk\n");
+    const AliasConfig config = AliasConfig::load(path);
+    ASSERT_EQ(config.aliases().size(), 2);
+    EXPECT_EQ(config.aliases()[0].name, QStringLiteral("ZETA"));
+    EXPECT_EQ(config.aliases()[0].params.value(QStringLiteral("PATH")),
+              dir.filePath(QStringLiteral("z.db")));
+    EXPECT_EQ(config.aliases()[1].params.value(QStringLiteral("SERVER NAME")),
+              QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(config.find(QStringLiteral("ALPHA")), &config.aliases()[1]);
+}
+
+TEST(AliasConfig, MalformedFilesNameTheFileAndLine) {
+    QTemporaryDir dir;
+    struct Case {
+        const char* text;
+        int line;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"DRIVER=SQLITE\n", 1, "before the first [ALIAS]"},
+        {"[A]\nDRIVER=SQLITE\n[A\n", 3, "closing ']'"},
+        {"[A]\nDRIVER=SQLITE\njust words\n", 3, "expected [ALIAS] or KEY=value"},
+        {"[A]\nDRIVER=SQLITE\n[a]\n", 3, "defined twice"},
+        {"[A]\nPASSWORD=secret\n", 2, "passwords are not kept"},
+        {"[THIS_ALIAS_NAME_IS_FAR_TOO_LONG_X]\n", 1, "longer than 31"},
+    };
+    for (const Case& c : cases) {
+        const QString path = writeFile(dir, QStringLiteral("bad.conf"), c.text);
+        const QString message = loadError(path);
+        EXPECT_TRUE(message.contains(path) &&
+                    message.contains(QStringLiteral("line %1").arg(c.line)) &&
+                    message.contains(QLatin1String(c.says)))
+            << message.toStdString();
+    }
+    const QString noDriver = writeFile(dir, QStringLiteral("nodriver.conf"), "[A]\nPATH=x.db\n");
+    EXPECT_TRUE(loadError(noDriver).contains(QStringLiteral("DRIVER=SQLITE")))
+        << loadError(noDriver).toStdString();
+}
+
+TEST(AliasConfig, FirstStartCreatesTheDemoAliases) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("rowcart/aliases.conf"));
+    qputenv("ROWCART_ALIASES", path.toUtf8());
+    TSession::ReloadAliases();
+    QStringList aliases = {QStringLiteral("old")};
+    TSession::Default().ReadAliasList(aliases);
+    EXPECT_EQ(aliases, QStringList({"DEMO", "WORK"}));
+
+    auto demo = MakeDatabase(QStringLiteral("dbFrom"), QStringLiteral("DEMO"));
+    demo->ReadOnly = true;
+    QStringList tables;
+    demo->ReadTableList(tables);
+    EXPECT_EQ(tables, QStringList({"CUSTOMERS", "ORDERS", "PRODUCTS"}));
+    auto work = MakeDatabase(QStringLiteral("dbTo"), QStringLiteral("WORK"));
+    for (const QString& name : tables) {
+        auto source = MakeTable(QStringLiteral("dbFrom"), name);
+        source->ReadOnly = true;
+        source->CachedUpdates = false;
+        source->OpenTable();
+        EXPECT_GE(source->RecordCount(), 200) << name.toStdString();
+        auto target = MakeTable(QStringLiteral("dbTo"), name);
+        target->OpenTable();
+        EXPECT_EQ(target->RecordCount(), 0);
+        // The same columns on both sides, so a demo move needs no mapping work.
+        ASSERT_EQ(source->NumberOfFields(), target->NumberOfFields());
+        for (int i = 0; i < source->NumberOfFields(); ++i)
+            EXPECT_EQ(source->FieldAt(i)->FieldType(), target->FieldAt(i)->FieldType());
+    }
+    // Some values are missing, some names carry apostrophes.
+    auto customers = MakeTable(QStringLiteral("dbFrom"), QStringLiteral("CUSTOMERS"));
+    customers->ReadOnly = true;
+    customers->OpenTable();
+    int nulls = 0, apostrophes = 0;
+    for (customers->MoveFirst(); !customers->AtEnd(); customers->MoveNext()) {
+        nulls += customers->RequireField(QStringLiteral("CITY"))->IsNullValue();
+        apostrophes +=
+            customers->RequireField(QStringLiteral("NAME"))->ReadText().contains(QLatin1Char('\''));
+    }
+    EXPECT_GT(nulls, 0);
+    EXPECT_GT(apostrophes, 0);
+    demo->Disconnect();
+    work->Disconnect();
+    qunsetenv("ROWCART_ALIASES");
+    TSession::ReloadAliases();
+}
+
+class Login : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ScriptedPrompts::instance().reset();
+        QFile(m_dir.filePath(QStringLiteral("x.db"))).open(QIODevice::WriteOnly);
+        m_aliases.add(QStringLiteral("SECURE"),
+                      {{QStringLiteral("DRIVER"), QStringLiteral("SQLITE")},
+                       {QStringLiteral("PATH"), m_dir.filePath(QStringLiteral("x.db"))},
+                       {QStringLiteral("USER NAME"), QStringLiteral("clerk")}});
+        m_aliases.write();
+    }
+    void TearDown() override { ScriptedPrompts::instance().reset(); }
+
+    QTemporaryDir m_dir;
+    AliasFile m_aliases;
+};
+
+TEST_F(Login, CancelNamesTheConnectionNotTheAlias) {
+    auto db = MakeDatabase(QStringLiteral("dbTo"), QStringLiteral("SECURE"));
+    bool connected = false;
+    db->AfterConnect = [&](TDatabase&) { connected = true; };
+    ScriptedPrompts::instance().answerLogin(std::nullopt);
+    try {
+        db->Connect();
+        FAIL() << "connected without a login";
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("Cannot connect to database 'dbTo'"));
+    }
+    EXPECT_FALSE(db->Connected());
+    EXPECT_FALSE(connected);
+    ASSERT_EQ(ScriptedPrompts::instance().logins().size(), 1);
+    EXPECT_EQ(ScriptedPrompts::instance().logins()[0],
+              qMakePair(QStringLiteral("dbTo"), QStringLiteral("clerk")));
+}
+
+TEST_F(Login, TypedUserNameStaysAndPasswordDoesNot) {
+    auto db = MakeDatabase(QStringLiteral("dbFrom"), QStringLiteral("SECURE"));
+    ScriptedPrompts::instance().answerLogin(
+        UserPrompts::Login{QStringLiteral("boss"), QStringLiteral("s3cret")});
+    db->Connect();
+    EXPECT_TRUE(db->Connected());
+    EXPECT_EQ(db->ParamValue(QStringLiteral("USER NAME")), QStringLiteral("boss"));
+    EXPECT_TRUE(db->ParamValue(QStringLiteral("PASSWORD")).isEmpty());
+    EXPECT_FALSE(db->Params().join(QLatin1Char(' ')).contains(QStringLiteral("s3cret")));
+
+    // Without the prompt the PASSWORD of Params is used and no dialog appears.
+    auto quiet = MakeDatabase(QStringLiteral("quiet"), QStringLiteral("SECURE"));
+    quiet->LoginPrompt = false;
+    quiet->SetParamValue(QStringLiteral("PASSWORD"), QStringLiteral("pw"));
+    quiet->Connect();
+    EXPECT_TRUE(quiet->Connected());
+    EXPECT_EQ(ScriptedPrompts::instance().logins().size(), 1);
+}
+
+TEST(Engine, UnknownAliasAndClosedObjectsFailClearly) {
+    AliasFile aliases;
+    aliases.add(QStringLiteral("ONLY"),
+                {{QStringLiteral("DRIVER"), QStringLiteral("SQLITE")},
+                 {QStringLiteral("PATH"), QStringLiteral("/nonexistent/dir/x.db")}});
+    aliases.write();
+    auto db = MakeDatabase(QStringLiteral("dbFrom"), QStringLiteral("NOPE"));
+    EXPECT_THROW(db->Connect(), EDBEngineError);
+    EXPECT_FALSE(db->Connected());
+    db->SetAliasName(QStringLiteral("ONLY"));
+    try {
+        db->Connect();
+        FAIL() << "a missing database file was opened";
+    } catch (const EDBEngineError& e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("/nonexistent/dir/x.db")))
+            << e.message().toStdString();
+    }
+    // A table of a connection that never had an alias asks for a database named like it.
+    auto never = MakeDatabase(QStringLiteral("dbTo"), QString());
+    auto t = MakeTable(QStringLiteral("dbTo"), QStringLiteral("X"));
+    try {
+        t->OpenTable();
+        FAIL() << "opened a table without a database";
+    } catch (const EDBEngineError& e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("'dbTo'"))) << e.message().toStdString();
+    }
+    EXPECT_FALSE(t->Active());
+    EXPECT_THROW(t->CurrentBookmark(), EDatabaseError);
+    EXPECT_THROW(t->CommitPendingUpdates(), EDatabaseError);
+    t->CancelPendingUpdates();  // shows nothing on a closed table
+}
+
+TEST(Engine, ResumingControlsTellsWhatChanged) {
+    QTemporaryDir dir;
+    AliasFile aliases;
+    QFile(dir.filePath(QStringLiteral("s.db"))).open(QIODevice::WriteOnly);
+    aliases.add(QStringLiteral("S"),
+                {{QStringLiteral("DRIVER"), QStringLiteral("SQLITE")},
+                 {QStringLiteral("PATH"), dir.filePath(QStringLiteral("s.db"))}});
+    aliases.write();
+    auto db = MakeDatabase(QStringLiteral("dbTo"), QStringLiteral("S"));
+    db->Connect();
+    db->ExecuteStatement(QStringLiteral("CREATE TABLE T (ID INTEGER PRIMARY KEY)"));
+    auto t = MakeTable(QStringLiteral("dbTo"), QStringLiteral("T"));
+    QStringList signals_;
+    QObject::connect(t.get(), &TTable::activeChanged,
+                     [&] { signals_ << QStringLiteral("active"); });
+    QObject::connect(t.get(), &TTable::rowsChanged, [&] { signals_ << QStringLiteral("rows"); });
+    QObject::connect(t.get(), &TTable::currentChanged,
+                     [&] { signals_ << QStringLiteral("current"); });
+
+    t->SuspendControls();
+    t->SuspendControls();
+    t->OpenTable();
+    t->StartInsert();
+    t->FieldAt(0)->WriteNumber(1);
+    t->PostRecord();
+    t->ResumeControls();
+    EXPECT_TRUE(signals_.isEmpty());
+    t->ResumeControls();
+    EXPECT_EQ(signals_, QStringList({"active"}));  // closed at suspension: no rows message
+    t->ResumeControls();                           // at zero: nothing
+    signals_.clear();
+
+    t->SuspendControls();
+    t->MoveFirst();
+    t->ResumeControls();
+    EXPECT_EQ(signals_, QStringList({"rows"}));
+}
+
+}  // namespace

@@ -1,9 +1,9 @@
 #include "grids/RecordModel.h"
 
-#include "data/FieldConvert.h"
 #include "data/TField.h"
 #include "data/TTable.h"
 #include "data/UserPrompts.h"
+#include "grids/CellText.h"
 
 #include <limits>
 
@@ -11,24 +11,6 @@ namespace {
 
 // Painting asks for each cell of the visible rows; a screenful of rows is enough to keep.
 constexpr int CachedRows = 256;
-
-QString blobCaption(const TField& field, bool empty) {
-    QString caption;
-    switch (field.FieldType()) {
-        case ftMemo:
-        case ftFmtMemo:
-        case ftOraClob:
-            caption = QStringLiteral("(MEMO)");
-            break;
-        case ftGraphic:
-            caption = QStringLiteral("(GRAPHIC)");
-            break;
-        default:
-            caption = QStringLiteral("(BLOB)");
-            break;
-    }
-    return empty ? caption.toLower() : caption;
-}
 
 }  // namespace
 
@@ -145,11 +127,7 @@ QString RecordModel::displayText(int row, int column) const {
     const Row values = rowValues(row);
     if (column >= values.size())
         return QString();
-    const TField* field = m_table->FieldAt(column);
-    const QVariant& value = values.at(column);
-    if (field->IsBlobField())
-        return blobCaption(*field, !value.isValid() || value.toByteArray().isEmpty());
-    return FieldConvert::ReadText(field->Info(), value);
+    return CellText(*m_table->FieldAt(column), values.at(column));
 }
 
 QVariant RecordModel::data(const QModelIndex& index, int role) const {

@@ -79,7 +79,10 @@ bool RowSelection::CurrentRowSelected() {
 void RowSelection::SetCurrentRowSelected(bool value) {
     if (!m_linked || !m_table || !m_table->Active())
         throw EDatabaseError(QStringLiteral("Cannot perform this operation on a closed dataset"));
-    const QByteArray bookmark = m_table->CurrentBookmark();
+    setSelected(m_table->CurrentBookmark(), value);
+}
+
+void RowSelection::setSelected(const QByteArray& bookmark, bool value) {
     if (bookmark.isEmpty())
         return;
     int index = -1;

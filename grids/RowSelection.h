@@ -36,6 +36,8 @@ public:
     bool CurrentRowSelected();
     void SetCurrentRowSelected(bool value);
     void SelectAll();
+    // Adds or removes a row by its bookmark, with the rules of SetCurrentRowSelected.
+    void setSelected(const QByteArray& bookmark, bool value);
     void Clear();
 
     // Bookmark comparisons made by Find so far; the price of painting and selecting.

@@ -51,40 +51,34 @@ bool GridEditActions::handleKey(QKeyEvent* event, int column) {
     const bool shift = modifiers == Qt::ShiftModifier;
 
     if ((ctrl && key == Qt::Key_C) || (ctrl && key == Qt::Key_Insert)) {
-        if (!canCopy())
-            return false;
-        copy();
+        if (canCopy())
+            copy();
         return true;
     }
     if ((ctrl && key == Qt::Key_X) || (shift && key == Qt::Key_Delete)) {
-        if (!canCut())
-            return false;
-        cut();
+        if (canCut())
+            cut();
         return true;
     }
     if ((ctrl && key == Qt::Key_V) || (shift && key == Qt::Key_Insert)) {
         const QMimeData* data = QApplication::clipboard()->mimeData();
-        if (!canPaste(data))
-            return false;
-        paste(GridClipboard::fromMimeData(data), column);
+        if (canPaste(data))
+            paste(GridClipboard::fromMimeData(data), column);
         return true;
     }
     if (ctrl && key == Qt::Key_Delete) {
-        if (!canDelete())
-            return false;
-        deleteRows();
+        if (canDelete())
+            deleteRows();
         return true;
     }
     if (ctrl && key == Qt::Key_A) {
-        if (!canSelectAll())
-            return false;
-        selectAll();
+        if (canSelectAll())
+            selectAll();
         return true;
     }
     if (modifiers == Qt::NoModifier && key == Qt::Key_Insert) {
-        if (!canInsert())
-            return false;
-        insert();
+        if (canInsert())
+            insert();
         return true;
     }
     return false;

@@ -15,8 +15,9 @@ class GridEditActions {
 public:
     explicit GridEditActions(RowSelection& selection) : m_selection(selection) {}
 
-    // Runs the action bound to the key when its condition holds; false when the key is not an
-    // edit action or its condition does not hold. `column` is the grid's current column.
+    // Runs the action bound to the key when its condition holds. Returns whether the key is an
+    // edit action key at all: such keys do nothing else when their condition fails. `column` is
+    // the grid's current column.
     bool handleKey(QKeyEvent* event, int column);
 
     bool canCopy() const;

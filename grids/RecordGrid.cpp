@@ -284,7 +284,7 @@ int RecordGrid::movementTarget(QKeyEvent* event) const {
 }
 
 void RecordGrid::keyPressEvent(QKeyEvent* event) {
-    const bool typing = m_role == Role::Source || state() != QAbstractItemView::EditingState;
+    const bool typing = m_role == Role::Source || !editorOpen();
     if (m_table && m_table->Active() && m_search.handleKey(event, currentColumn(), typing)) {
         event->accept();
         return;
@@ -303,6 +303,9 @@ bool RecordGrid::handleSourceKey(QKeyEvent* event) {
         selectAll();
         return true;
     }
+    // Select all is the source grid's only edit action; the view's own cell copy stays off.
+    if (event->matches(QKeySequence::Copy))
+        return true;
     if (!isMovementKey(event->key()) || (modifiers & ~(Qt::ShiftModifier | Qt::ControlModifier)))
         return false;
     const int target = movementTarget(event);

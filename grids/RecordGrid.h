@@ -44,6 +44,9 @@ public:
     // the kind is all.
     bool rowShownSelected(int row);
 
+    // Whether a cell editor is open (target grid).
+    bool editorOpen() const { return state() == QAbstractItemView::EditingState; }
+
     IncrementalSearch& search() { return m_search; }
     const IncrementalSearch& search() const { return m_search; }
     SortMarkers& sortMarkers() { return m_sortMarkers; }

@@ -204,21 +204,38 @@ void FromDayCount(double days, QDate& date, QTime& time) {
 }
 
 bool NormalizeDecimal(const QString& text, int scale, QString& result) {
-    static const QRegularExpression number(
-        QStringLiteral("^([+-]?)(\\d*)(?:\\.(\\d*))?(?:[eE]([+-]?\\d+))?$"));
-    const auto m = number.match(text.trimmed());
-    if (!m.hasMatch() || (m.capturedLength(2) == 0 && m.capturedLength(3) == 0))
+    // [+-]digits[.digits][e[+-]digits], by hand: this runs for every decimal value read.
+    const QString t = text.trimmed();
+    const qsizetype n = t.size();
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < n && (t[i] == QLatin1Char('+') || t[i] == QLatin1Char('-')))
+        negative = t[i++] == QLatin1Char('-');
+    const auto isDigit = [&](qsizetype at) {
+        return at < n && t[at] >= QLatin1Char('0') && t[at] <= QLatin1Char('9');
+    };
+    QString digits;
+    digits.reserve(n);
+    while (isDigit(i))
+        digits.append(t[i++]);
+    qint64 point = digits.size();  // digits before the decimal point
+    if (i < n && t[i] == QLatin1Char('.')) {
+        ++i;
+        while (isDigit(i))
+            digits.append(t[i++]);
+    }
+    if (digits.isEmpty())
         return false;
-    const bool negative = m.captured(1) == QLatin1String("-");
-    QString digits = m.captured(2) + m.captured(3);
-    qint64 point = m.captured(2).size();  // digits before the decimal point
-    if (m.capturedLength(4)) {
+    if (i < n && (t[i] == QLatin1Char('e') || t[i] == QLatin1Char('E'))) {
         bool ok = false;
-        const qint64 exponent = m.captured(4).toLongLong(&ok);
+        const qint64 exponent = t.mid(i + 1).toLongLong(&ok);
         if (!ok || std::llabs(exponent) > 10000)
             return false;
         point += exponent;
+        i = n;
     }
+    if (i != n)
+        return false;
     if (point < 0) {
         digits.prepend(QString(point * -1, QLatin1Char('0')));
         point = 0;

@@ -1,6 +1,7 @@
 #include "data/sqlite/SqliteTypes.h"
 
 #include "data/FieldConvert.h"
+#include "data/IsoDateTime.h"
 
 #include <QDateTime>
 #include <QRegularExpression>
@@ -15,10 +16,6 @@ bool oneOf(const QString& value, std::initializer_list<const char*> names) {
             return true;
     }
     return false;
-}
-
-QString isoTime(const QTime& time) {
-    return time.toString(time.msec() ? QStringLiteral("HH:mm:ss.zzz") : QStringLiteral("HH:mm:ss"));
 }
 
 }  // namespace
@@ -134,19 +131,18 @@ QVariant ReadColumn(sqlite3_stmt* stmt, int column, TFieldType type) {
                 FieldConvert::FromDayCount(days, date, time);
                 dt = QDateTime(date, time, Qt::UTC);
             } else {
-                QString t = text().trimmed();
-                if (type == ftTime) {
-                    const QTime time = QTime::fromString(t, Qt::ISODateWithMs);
-                    return time.isValid() ? QVariant(time) : QVariant(t);
-                }
-                if (t.size() > 10 && t[10] == QLatin1Char(' '))
-                    t[10] = QLatin1Char('T');
-                dt = t.size() == 10
-                         ? QDateTime(QDate::fromString(t, Qt::ISODate), QTime(0, 0), Qt::UTC)
-                         : QDateTime::fromString(t, Qt::ISODateWithMs);
-                if (!dt.isValid())
-                    return QVariant(text());
-                dt = QDateTime(dt.date(), dt.time(), Qt::UTC);
+                const auto* raw = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+                const int length = sqlite3_column_bytes(stmt, column);
+                QDate date;
+                QTime time;
+                const bool ok = type == ftTime
+                                    ? IsoDateTime::ParseTime(raw, length, time)
+                                    : IsoDateTime::ParseDateTime(raw, length, date, time);
+                if (!ok)
+                    return QVariant(text());  // kept as it stands rather than lost
+                if (type == ftTime)
+                    return QVariant(time);
+                dt = QDateTime(date, time, Qt::UTC);
             }
             if (type == ftDate)
                 return QVariant(dt.date());
@@ -168,6 +164,11 @@ QVariant ReadColumn(sqlite3_stmt* stmt, int column, TFieldType type) {
 int Bind(sqlite3_stmt* stmt, int parameter, const QVariant& value, TFieldType type) {
     if (!value.isValid() || value.isNull())
         return sqlite3_bind_null(stmt, parameter);
+    const auto bindUtf8 = [&](const QByteArray& utf8) {
+        return sqlite3_bind_text64(stmt, parameter, utf8.constData(),
+                                   static_cast<sqlite3_uint64>(utf8.size()), SQLITE_TRANSIENT,
+                                   SQLITE_UTF8);
+    };
     const auto bindText = [&](const QString& text) {
         const QByteArray utf8 = text.toUtf8();
         return sqlite3_bind_text64(stmt, parameter, utf8.constData(),
@@ -187,17 +188,16 @@ int Bind(sqlite3_stmt* stmt, int parameter, const QVariant& value, TFieldType ty
             return sqlite3_bind_double(stmt, parameter, value.toDouble());
         case FieldKind::Date:
             if (value.typeId() == QMetaType::QDate)
-                return bindText(value.toDate().toString(Qt::ISODate));
+                return bindUtf8(IsoDateTime::FormatDate(value.toDate()));
             break;
         case FieldKind::Time:
             if (value.typeId() == QMetaType::QTime)
-                return bindText(isoTime(value.toTime()));
+                return bindUtf8(IsoDateTime::FormatTime(value.toTime()));
             break;
         case FieldKind::DateTime:
             if (value.typeId() == QMetaType::QDateTime) {
                 const QDateTime dt = value.toDateTime();
-                return bindText(dt.date().toString(Qt::ISODate) + QLatin1Char(' ') +
-                                isoTime(dt.time()));
+                return bindUtf8(IsoDateTime::FormatDateTime(dt.date(), dt.time()));
             }
             break;
         case FieldKind::Bytes:

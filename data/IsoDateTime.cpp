@@ -1,0 +1,96 @@
+#include "data/IsoDateTime.h"
+
+#include <cstdio>
+
+namespace IsoDateTime {
+namespace {
+
+bool digits(const char* text, int count, int& value) {
+    value = 0;
+    for (int i = 0; i < count; ++i) {
+        const char c = text[i];
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + (c - '0');
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ParseDate(const char* text, int length, QDate& date) {
+    int year, month, day;
+    if (length != 10 || text[4] != '-' || text[7] != '-' || !digits(text, 4, year) ||
+        !digits(text + 5, 2, month) || !digits(text + 8, 2, day))
+        return false;
+    date = QDate(year, month, day);
+    return date.isValid();
+}
+
+bool ParseTime(const char* text, int length, QTime& time) {
+    int hour, minute, second = 0, ms = 0;
+    if (length < 5 || text[2] != ':' || !digits(text, 2, hour) || !digits(text + 3, 2, minute))
+        return false;
+    if (length > 5) {
+        if (length < 8 || text[5] != ':' || !digits(text + 6, 2, second))
+            return false;
+        if (length > 8) {
+            if (text[8] != '.' && text[8] != ',')
+                return false;
+            int fraction = 0, scale = 1;
+            for (int i = 9; i < length; ++i) {
+                const char c = text[i];
+                if (c < '0' || c > '9')
+                    return false;
+                if (scale < 10000) {
+                    fraction = fraction * 10 + (c - '0');
+                    scale *= 10;
+                }
+            }
+            if (length == 9)
+                return false;
+            // fraction / scale of a second, to the nearest millisecond.
+            ms = static_cast<int>((static_cast<qint64>(fraction) * 1000 + scale / 2) / scale);
+        }
+    }
+    if (!QTime::isValid(hour, minute, second, 0))
+        return false;
+    int total = ((hour * 60 + minute) * 60 + second) * 1000 + ms;
+    if (total >= 86400000)
+        total = 86399999;
+    time = QTime::fromMSecsSinceStartOfDay(total);
+    return true;
+}
+
+bool ParseDateTime(const char* text, int length, QDate& date, QTime& time) {
+    if (length == 10) {
+        time = QTime(0, 0);
+        return ParseDate(text, length, date);
+    }
+    if (length < 16 || (text[10] != ' ' && text[10] != 'T'))
+        return false;
+    return ParseDate(text, 10, date) && ParseTime(text + 11, length - 11, time);
+}
+
+QByteArray FormatDate(const QDate& date) {
+    char buffer[16];
+    const int n = std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", date.year(), date.month(),
+                                date.day());
+    return QByteArray(buffer, n);
+}
+
+QByteArray FormatTime(const QTime& time) {
+    char buffer[16];
+    const int n = time.msec()
+                      ? std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d.%03d", time.hour(),
+                                      time.minute(), time.second(), time.msec())
+                      : std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", time.hour(),
+                                      time.minute(), time.second());
+    return QByteArray(buffer, n);
+}
+
+QByteArray FormatDateTime(const QDate& date, const QTime& time) {
+    return FormatDate(date) + ' ' + FormatTime(time);
+}
+
+}  // namespace IsoDateTime

@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -146,6 +147,15 @@ void TfSetup::showEvent(QShowEvent* event) {
         move(frame.topLeft());
     }
     QDialog::showEvent(event);
+}
+
+void TfSetup::keyPressEvent(QKeyEvent* event) {
+    // Without a cancel button Escape closes nothing; OK, Enter and the close box do.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TfSetup::cbAutoCommitClick(bool checked) {

@@ -146,6 +146,15 @@ TEST_F(SetupWindowTest, EnterInTheSpinBoxPressesOk) {
     EXPECT_EQ(setup.result(), QDialog::Accepted);
 }
 
+TEST_F(SetupWindowTest, EscapeDoesNotCloseTheWindow) {
+    TfSetup setup;
+    setup.show();
+    QTest::keyClick(control<QComboBox>(setup, "eSQLLanguage"), Qt::Key_Escape);
+    EXPECT_TRUE(setup.isVisible());
+    setup.close();
+    EXPECT_FALSE(setup.isVisible());
+}
+
 TEST_F(SetupWindowTest, TheSpinBoxTakesSignsAndDigitsOnlyAndStepsByAThousand) {
     TfSetup setup;
     control<QCheckBox>(setup, "cbAutoCommit")->setChecked(true);

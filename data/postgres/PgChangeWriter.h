@@ -1,0 +1,40 @@
+#pragma once
+
+#include "data/Driver.h"
+#include "data/postgres/PgRelation.h"
+
+#include <vector>
+
+class PgParams;
+class PgPipeline;
+class PgSession;
+
+// Writes a table's pending changes in one transaction (a savepoint inside one the caller has
+// open): runs of inserts by COPY, everything else pipelined. On the first failure everything
+// is rolled back and the failure thrown.
+class PgChangeWriter {
+public:
+    PgChangeWriter(PgSession& session, const PgRelation& relation, TUpdateMode mode);
+
+    void apply(const std::vector<const PendingChange*>& changes);
+
+private:
+    void write(const std::vector<const PendingChange*>& changes);
+    // The columns an insert of these values writes: every column with a value, and those
+    // without a value that have no default either (their null is written as it is).
+    std::vector<int> insertColumns(const Row& values) const;
+    void copyInserts(const std::vector<int>& columns,
+                     const std::vector<const PendingChange*>& changes, size_t begin, size_t end);
+    void sendInsert(PgPipeline& pipeline, const std::vector<int>& columns, const Row& values);
+    void sendModify(PgPipeline& pipeline, const PendingChange& change);
+    void sendDelete(PgPipeline& pipeline, const PendingChange& change);
+    // The WHERE clause that finds the changed row: its key, then the values it had, for the
+    // `compared` columns. Binds from parameter number params.count() + 1 on.
+    QByteArray rowCondition(const PendingChange& change, const std::vector<int>& compared,
+                            PgParams& params) const;
+    bool changed(int column, const PendingChange& change) const;
+
+    PgSession& m_session;
+    const PgRelation& m_relation;
+    TUpdateMode m_mode;
+};

@@ -1,0 +1,99 @@
+#include "data/postgres/PgSession.h"
+
+#include "data/postgres/PgError.h"
+
+PgSession::PgSession(PgConnPtr conn) : m_conn(std::move(conn)) {}
+
+PGconn* PgSession::conn() {
+    if (!m_conn)
+        throw EDBEngineError(QStringLiteral("The connection to the server is closed"), QString(),
+                             false);
+    if (PQstatus(m_conn.get()) != CONNECTION_OK)
+        throw EDBEngineError(QStringLiteral("The connection to the server was lost"), QString(),
+                             false);
+    return m_conn.get();
+}
+
+void PgSession::close() {
+    m_conn.reset();
+    m_statements.clear();
+}
+
+PgResultPtr PgSession::checked(PGresult* raw) {
+    PgResultPtr result(raw);
+    const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
+    if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK || status == PGRES_EMPTY_QUERY)
+        return result;
+    if (status == PGRES_COPY_IN || status == PGRES_COPY_OUT || status == PGRES_COPY_BOTH) {
+        // A statement that starts a copy is refused here; end it so that the connection is
+        // ready for the next statement.
+        PGconn* c = m_conn.get();
+        if (status == PGRES_COPY_IN) {
+            PQputCopyEnd(c, "COPY is not supported here");
+        } else {
+            char* buffer = nullptr;
+            while (PQgetCopyData(c, &buffer, 0) > 0)
+                PQfreemem(buffer);
+        }
+        EDBEngineError error(QStringLiteral("COPY is not supported here"), QString(), true);
+        while (PGresult* r = PQgetResult(c)) {
+            if (PQresultStatus(r) == PGRES_FATAL_ERROR && status != PGRES_COPY_IN)
+                error = PgEngineError(c, r);
+            PQclear(r);
+        }
+        throw error;
+    }
+    throw PgEngineError(m_conn.get(), result.get());
+}
+
+PgResultPtr PgSession::exec(const char* sql) {
+    PGconn* c = conn();
+    return checked(PQexec(c, sql));
+}
+
+PgResultPtr PgSession::execParams(const QByteArray& sql, const PgParams& params) {
+    PGconn* c = conn();
+    return checked(PQexecParams(c, sql.constData(), params.count(), nullptr, params.values(),
+                                params.lengths(), params.formats(), 0));
+}
+
+QByteArray PgSession::prepared(const QByteArray& sql) {
+    const auto found = m_statements.constFind(sql);
+    if (found != m_statements.constEnd())
+        return found.value();
+    const QByteArray name = newStatementName();
+    PGconn* c = conn();
+    checked(PQprepare(c, name.constData(), sql.constData(), 0, nullptr));
+    m_statements.insert(sql, name);
+    return name;
+}
+
+QByteArray PgSession::newStatementName() {
+    return "rowcart_" + QByteArray::number(++m_statementCount);
+}
+
+void PgSession::rememberStatement(const QByteArray& sql, const QByteArray& name) {
+    m_statements.insert(sql, name);
+}
+
+PgResultPtr PgSession::execPrepared(const QByteArray& name, const PgParams& params) {
+    PGconn* c = conn();
+    return checked(PQexecPrepared(c, name.constData(), params.count(), params.values(),
+                                  params.lengths(), params.formats(), 0));
+}
+
+void PgSession::prepareUnnamed(const QByteArray& sql) {
+    PGconn* c = conn();
+    checked(PQprepare(c, "", sql.constData(), 0, nullptr));
+}
+
+bool PgSession::inTransaction() {
+    if (!m_conn || PQstatus(m_conn.get()) != CONNECTION_OK)
+        return false;
+    const PGTransactionStatusType status = PQtransactionStatus(m_conn.get());
+    return status == PQTRANS_INTRANS || status == PQTRANS_INERROR;
+}
+
+int PgSession::serverVersion() {
+    return PQserverVersion(conn());
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "data/Driver.h"
+#include "data/postgres/PgRelation.h"
+
+#include <memory>
+
+class PgParams;
+class PgSession;
+struct pg_result;
+
+// An open table: windows of rows in key order, read with keyset conditions so that the
+// server walks the key's index instead of skipping rows.
+class PgTableCursor : public TableCursor {
+public:
+    PgTableCursor(std::shared_ptr<PgSession> session, PgRelation relation, bool readOnly);
+
+    const QVector<ColumnInfo>& columns() const override { return m_relation.infos; }
+    qint64 rowCount() override;
+    std::vector<FetchedRow> fetchAt(qint64 offset, int limit) override;
+    std::vector<FetchedRow> fetchFrom(const QByteArray& key, bool inclusive, int limit) override;
+    qint64 positionOf(const QByteArray& key) override;
+    void applyChanges(const std::vector<const PendingChange*>& changes, TUpdateMode mode) override;
+
+    const PgRelation& relation() const { return m_relation; }
+
+private:
+    // $first, $first+1, ... for the bound key values.
+    QByteArray keyPlaceholders(int first) const;
+    void appendRows(const pg_result* result, qint64 firstPosition, std::vector<FetchedRow>& rows);
+    std::vector<FetchedRow> query(const QByteArray& sql, const PgParams& params,
+                                  qint64 firstPosition = -1);
+    std::vector<FetchedRow> fetchFromRowId(const QByteArray& key, bool inclusive, int limit);
+
+    std::shared_ptr<PgSession> m_session;
+    PgRelation m_relation;
+    bool m_readOnly;
+    QByteArray m_select;    // SELECT <columns> FROM <table>
+    QByteArray m_orderBy;   // ORDER BY <key>
+    QByteArray m_keyTuple;  // (<key>) for row comparisons
+};

@@ -1,0 +1,111 @@
+#include "data/postgres/PgTypeMap.h"
+
+#include <limits>
+
+namespace {
+
+// Type OIDs are fixed in the server's catalog (pg_type.dat).
+enum : unsigned {
+    BoolOid = 16,
+    ByteaOid = 17,
+    CharOid = 18,
+    NameOid = 19,
+    Int8Oid = 20,
+    Int2Oid = 21,
+    Int4Oid = 23,
+    TextOid = 25,
+    OidOid = 26,
+    Float4Oid = 700,
+    Float8Oid = 701,
+    MoneyOid = 790,
+    BpcharOid = 1042,
+    VarcharOid = 1043,
+    DateOid = 1082,
+    TimeOid = 1083,
+    TimestampOid = 1114,
+    TimestampTzOid = 1184,
+    NumericOid = 1700,
+    UuidOid = 2950,
+};
+
+constexpr int VarHdrSize = 4;
+
+PgTypeInfo integer(TFieldType type, qint64 min, qint64 max, bool autoIncrement) {
+    PgTypeInfo info;
+    info.kind = PgKind::Integer;
+    info.fieldType = autoIncrement ? ftAutoInc : type;
+    info.hasRange = true;
+    info.minValue = min;
+    info.maxValue = max;
+    return info;
+}
+
+PgTypeInfo simple(PgKind kind, TFieldType type, int size = 0) {
+    PgTypeInfo info;
+    info.kind = kind;
+    info.fieldType = type;
+    info.size = size;
+    return info;
+}
+
+// The scale of numeric(p, s); since PostgreSQL 15 it may be negative, kept in 11 bits.
+int numericScale(int typmod) {
+    return (((typmod - VarHdrSize) & 0x7ff) ^ 1024) - 1024;
+}
+
+}  // namespace
+
+PgTypeInfo PgMapType(unsigned baseType, int typmod, bool autoIncrement) {
+    switch (baseType) {
+        case Int2Oid:
+            return integer(ftSmallint, std::numeric_limits<qint16>::min(),
+                           std::numeric_limits<qint16>::max(), autoIncrement);
+        case Int4Oid:
+            return integer(ftInteger, std::numeric_limits<qint32>::min(),
+                           std::numeric_limits<qint32>::max(), autoIncrement);
+        case OidOid:
+            return integer(ftLargeint, 0, std::numeric_limits<quint32>::max(), false);
+        case Int8Oid: {
+            PgTypeInfo info = integer(ftLargeint, std::numeric_limits<qint64>::min(),
+                                      std::numeric_limits<qint64>::max(), autoIncrement);
+            // A 64-bit field has no range narrower than its type.
+            info.hasRange = false;
+            info.minValue = info.maxValue = 0;
+            return info;
+        }
+        case BoolOid:
+            return simple(PgKind::Boolean, ftBoolean);
+        case Float4Oid:
+        case Float8Oid:
+            return simple(PgKind::Float, ftFloat);
+        case MoneyOid:
+            return simple(PgKind::Money, ftCurrency);
+        case NumericOid:
+            if (typmod < VarHdrSize)
+                return simple(PgKind::Numeric, ftFMTBcd);
+            return simple(PgKind::Numeric, numericScale(typmod) <= 4 ? ftBCD : ftFMTBcd);
+        case DateOid:
+            return simple(PgKind::Date, ftDate);
+        case TimeOid:
+            return simple(PgKind::Time, ftTime);
+        case TimestampOid:
+            return simple(PgKind::Timestamp, ftDateTime);
+        case TimestampTzOid:
+            return simple(PgKind::TimestampTz, ftTimeStamp);
+        case BpcharOid:
+            return simple(PgKind::FixedChar, ftFixedChar,
+                          typmod >= VarHdrSize ? typmod - VarHdrSize : 0);
+        case VarcharOid:
+            return simple(PgKind::Text, ftString, typmod >= VarHdrSize ? typmod - VarHdrSize : 0);
+        case TextOid:
+        case NameOid:
+        case CharOid:
+            return simple(PgKind::Text, ftString);
+        case ByteaOid:
+            return simple(PgKind::Bytes, ftBlob);
+        case UuidOid:
+            return simple(PgKind::Uuid, ftGuid);
+        default:
+            return simple(PgKind::Other, ftString);
+    }
+}

@@ -2,6 +2,8 @@
 
 #include "data/postgres/PgError.h"
 
+#include <optional>
+
 PgSession::PgSession(PgConnPtr conn) : m_conn(std::move(conn)) {}
 
 PGconn* PgSession::conn() {
@@ -24,26 +26,37 @@ PgResultPtr PgSession::checked(PGresult* raw) {
     const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
     if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK || status == PGRES_EMPTY_QUERY)
         return result;
-    if (status == PGRES_COPY_IN || status == PGRES_COPY_OUT || status == PGRES_COPY_BOTH) {
-        // A statement that starts a copy is refused here; end it so that the connection is
-        // ready for the next statement.
-        PGconn* c = m_conn.get();
-        if (status == PGRES_COPY_IN) {
-            PQputCopyEnd(c, "COPY is not supported here");
-        } else {
-            char* buffer = nullptr;
-            while (PQgetCopyData(c, &buffer, 0) > 0)
-                PQfreemem(buffer);
-        }
-        EDBEngineError error(QStringLiteral("COPY is not supported here"), QString(), true);
-        while (PGresult* r = PQgetResult(c)) {
-            if (PQresultStatus(r) == PGRES_FATAL_ERROR && status != PGRES_COPY_IN)
-                error = PgEngineError(c, r);
-            PQclear(r);
-        }
-        throw error;
-    }
+    if (status == PGRES_COPY_IN || status == PGRES_COPY_OUT || status == PGRES_COPY_BOTH)
+        return finishCopy(status);
     throw PgEngineError(m_conn.get(), result.get());
+}
+
+// A statement of a script that copies to the client has its rows dropped, as the rows of a
+// query are; one that copies from the client has nothing to read and is refused. Either way the
+// connection is left ready for the next statement.
+PgResultPtr PgSession::finishCopy(ExecStatusType status) {
+    PGconn* c = m_conn.get();
+    if (status == PGRES_COPY_IN) {
+        PQputCopyEnd(c, "COPY from the client is not supported here");
+    } else {
+        char* buffer = nullptr;
+        while (PQgetCopyData(c, &buffer, 0) > 0)
+            PQfreemem(buffer);
+    }
+    PgResultPtr last;
+    std::optional<EDBEngineError> error;
+    while (PgResultPtr result{PQgetResult(c)}) {
+        if (PQresultStatus(result.get()) != PGRES_COMMAND_OK && !error)
+            error = PgEngineError(c, result.get());
+        last = std::move(result);
+        if (PQstatus(c) != CONNECTION_OK)
+            break;
+    }
+    if (error)
+        throw *error;
+    if (!last)
+        throw PgEngineError(c, nullptr);
+    return last;
 }
 
 PgResultPtr PgSession::exec(const char* sql) {

@@ -37,6 +37,7 @@ public:
 
 private:
     PgResultPtr checked(PGresult* result);
+    PgResultPtr finishCopy(ExecStatusType status);
 
     PgConnPtr m_conn;
     QHash<QByteArray, QByteArray> m_statements;

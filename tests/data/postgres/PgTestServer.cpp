@@ -3,6 +3,10 @@
 #include "data/KeyCodec.h"
 #include "data/postgres/PgDriver.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <QCoreApplication>
 
 namespace PgTestServer {
@@ -43,6 +47,21 @@ SharedDatabase* shared() {
 QString quoted(const QString& name) {
     return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
            QLatin1Char('"');
+}
+
+int freeLoopbackPort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    int port = 0;
+    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        port = ntohs(address.sin_port);
+    if (fd >= 0)
+        ::close(fd);
+    return port;
 }
 
 bool available() {
@@ -89,8 +108,13 @@ void PgTest::SetUp() {
     if (!PgTestServer::available())
         GTEST_SKIP() << "no PostgreSQL server (ROWCART_PG_PORT is not set)";
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    m_schema = QStringLiteral("%1.%2").arg(QString::fromLatin1(test->test_suite_name()),
-                                           QString::fromLatin1(test->name()));
+    // Names longer than 63 bytes are cut by the server; a serial keeps cut names apart.
+    static int serial = 0;
+    m_schema =
+        QStringLiteral("%1.%2")
+            .arg(QString::fromLatin1(test->test_suite_name()), QString::fromLatin1(test->name()))
+            .left(50) +
+        QStringLiteral("#%1").arg(++serial);
     m_keys = PgTestServer::aliasKeys(PgTestServer::sharedDatabase());
     PgTestServer::open(m_keys)->executeStatement(
         QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE; CREATE SCHEMA %1")

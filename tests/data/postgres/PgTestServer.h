@@ -22,6 +22,9 @@ const QString& sharedDatabase();
 
 std::unique_ptr<DriverConnection> open(const QMap<QString, QString>& keys, bool readOnly = false);
 
+// A loopback port that nobody listens on right now.
+int freeLoopbackPort();
+
 // An identifier in double quotes.
 QString quoted(const QString& name);
 

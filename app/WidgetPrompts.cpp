@@ -1,12 +1,14 @@
 #include "app/WidgetPrompts.h"
 
+#include "app/TLoginDialog.h"
+#include "app/TablePasswordDialog.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 
-UserPrompts::Button WidgetPrompts::message(const QString& text, const QString& caption, Buttons buttons,
-                                           Icon icon)
-{
+UserPrompts::Button WidgetPrompts::message(const QString& text, const QString& caption,
+                                           Buttons buttons, Icon icon) {
     static const QMessageBox::Icon icons[] = {QMessageBox::NoIcon, QMessageBox::Information,
                                               QMessageBox::Warning, QMessageBox::Critical,
                                               QMessageBox::Question};
@@ -21,30 +23,30 @@ UserPrompts::Button WidgetPrompts::message(const QString& text, const QString& c
     if (buttons & Cancel)
         box.addButton(QMessageBox::Cancel);
     switch (box.exec()) {
-    case QMessageBox::Yes:
-        return Yes;
-    case QMessageBox::No:
-        return No;
-    case QMessageBox::Ok:
-        return Ok;
-    default:
-        return (buttons & Cancel) ? Cancel : ((buttons & No) ? No : Ok);
+        case QMessageBox::Yes:
+            return Yes;
+        case QMessageBox::No:
+            return No;
+        case QMessageBox::Ok:
+            return Ok;
+        default:
+            return (buttons & Cancel) ? Cancel : ((buttons & No) ? No : Ok);
     }
 }
 
-std::optional<UserPrompts::Login> WidgetPrompts::login(const QString&, const QString&)
-{
-    return std::nullopt;
+std::optional<UserPrompts::Login> WidgetPrompts::login(const QString& databaseName,
+                                                       const QString& userName) {
+    return TLoginDialog::ask(databaseName, userName, QApplication::activeWindow());
 }
 
-bool WidgetPrompts::tablePassword(TSession&)
-{
-    return false;
+bool WidgetPrompts::tablePassword(TSession& session) {
+    TablePasswordDialog dialog(session, QApplication::activeWindow());
+    return dialog.exec() == QDialog::Accepted;
 }
 
-std::optional<QString> WidgetPrompts::saveFileName(const FileRequest& request)
-{
-    QFileDialog dialog(QApplication::activeWindow(), request.caption, request.directory, request.filter);
+std::optional<QString> WidgetPrompts::saveFileName(const FileRequest& request) {
+    QFileDialog dialog(QApplication::activeWindow(), request.caption, request.directory,
+                       request.filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(request.defaultSuffix);
     dialog.selectFile(request.fileName);

@@ -6,8 +6,7 @@
 
 #include <QApplication>
 
-int RunRowcart(int argc, char* argv[])
-{
+int RunRowcart(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(ApplicationTitle);
     QApplication::setApplicationDisplayName(ApplicationTitle);

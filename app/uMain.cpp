@@ -1,8 +1,173 @@
 #include "app/uMain.h"
 
-TfMain::TfMain(QWidget* parent) : QMainWindow(parent)
-{
+#include "about/uAbout.h"
+#include "app/BoxActionTrigger.h"
+#include "app/ComboItems.h"
+#include "app/ConnectionsController.h"
+#include "app/MainActions.h"
+#include "app/MainLayout.h"
+#include "app/PendingUpdatesQuestion.h"
+#include "data/TDatabase.h"
+#include "data/TSession.h"
+#include "data/TTable.h"
+#include "data/UserPrompts.h"
+#include "grids/RecordGrid.h"
+#include "grids/RecordNavigator.h"
+#include "script/uSQL.h"
+#include "settings/uSetup.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QSplitter>
+
+TfMain* fMain = nullptr;
+
+namespace {
+
+void bindCommand(QAction* action, QObject* context, std::function<void()> command) {
+    QObject::connect(action, &QAction::triggered, context,
+                     [command = std::move(command)] { RunCommand(command); });
+}
+
+}  // namespace
+
+TfMain::TfMain(QWidget* parent) : QMainWindow(parent) {
+    fMain = this;
     setObjectName(QStringLiteral("fMain"));
     setWindowTitle(QStringLiteral("Rowcart. Copying BDE database table data."));
+    QFont dialogFont = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    dialogFont.setPointSize(8);
+    setFont(dialogFont);
     resize(678, 458);
+
+    m_actions = new MainActions(this);
+    m_controls = std::make_unique<MainLayout>(*this, *m_actions);
+    // Every action reaches its shortcut from anywhere in the window.
+    addActions(m_actions->all());
+
+    // Created after the controls, so the grids are released before the tables they show.
+    createEngineObjects();
+    bindGrids();
+    bindCommands();
+    runCreationSteps();
+}
+
+TfMain::~TfMain() {
+    if (fMain == this)
+        fMain = nullptr;
+}
+
+void TfMain::createEngineObjects() {
+    m_ses = new TSession(QStringLiteral("ses"), this);
+
+    m_dbFrom = new TDatabase(this);
+    m_dbFrom->SetDatabaseName(QStringLiteral("dbFrom"));
+    m_dbFrom->SetSessionName(QStringLiteral("ses"));
+    m_dbFrom->ReadOnly = true;
+
+    m_dbTo = new TDatabase(this);
+    m_dbTo->SetDatabaseName(QStringLiteral("dbTo"));
+    m_dbTo->SetSessionName(QStringLiteral("Default"));
+
+    m_tFrom = new TTable(this);
+    m_tFrom->setObjectName(QStringLiteral("tFrom"));
+    m_tFrom->SetDatabaseName(QStringLiteral("dbFrom"));
+    m_tFrom->SetSessionName(QStringLiteral("ses"));
+    m_tFrom->ReadOnly = true;
+
+    m_tTo = new TTable(this);
+    m_tTo->setObjectName(QStringLiteral("tTo"));
+    m_tTo->SetDatabaseName(QStringLiteral("dbTo"));
+    m_tTo->SetSessionName(QStringLiteral("Default"));
+    m_tTo->CachedUpdates = true;
+    m_tTo->UpdateMode = upWhereChanged;
+
+    const MainLayout& c = *m_controls;
+    const MainActions& a = *m_actions;
+    m_connections = new ConnectionsController(
+        ConnectionSide{QStringLiteral("From"), m_dbFrom, m_tFrom, c.eFromAlias, c.eFromTable,
+                       c.lFromConnect, c.lFromTable, a.aFromConnect, a.aFromReopen},
+        ConnectionSide{QStringLiteral("To"), m_dbTo, m_tTo, c.eToAlias, c.eToTable, c.lToConnect,
+                       c.lToTable, a.aToConnect, a.aToReopen},
+        this);
+}
+
+void TfMain::bindGrids() {
+    m_controls->dbgFrom->setTable(m_tFrom);
+    m_controls->DBNavigator1->setTable(m_tFrom);
+    m_controls->dbgTo->setTable(m_tTo);
+    m_controls->DBNavigator2->setTable(m_tTo);
+}
+
+// "Data Move !", "Generate SQL.." and "Print.." get their handlers from the batch run, the
+// script generation and the grid printer.
+void TfMain::bindCommands() {
+    const MainActions& a = *m_actions;
+    ConnectionsController* connections = m_connections;
+    bindCommand(a.aSelAll, this, [this] { aSelAllExecute(); });
+    bindCommand(a.aFromConnect, this, [connections] { connections->aFromConnectExecute(); });
+    bindCommand(a.aToConnect, this, [connections] { connections->aToConnectExecute(); });
+    bindCommand(a.aFromReopen, this, [connections] { connections->aFromReopenExecute(); });
+    bindCommand(a.aToReopen, this, [connections] { connections->aToReopenExecute(); });
+    bindCommand(a.aCommit, this, [connections] { connections->aCommitExecute(); });
+    bindCommand(a.aRollBack, this, [connections] { connections->aRollBackExecute(); });
+    bindCommand(a.aAbout, this, [this] { aAboutExecute(); });
+    bindCommand(a.aSetup, this, [this] { aSetupExecute(); });
+    bindCommand(a.aClose, this, [this] { aCloseExecute(); });
+
+    const MainLayout& c = *m_controls;
+    BoxActionTrigger::bind(c.eFromAlias, a.aFromConnect);
+    BoxActionTrigger::bind(c.eToAlias, a.aToConnect);
+    BoxActionTrigger::bind(c.eFromTable, a.aFromReopen);
+    BoxActionTrigger::bind(c.eToTable, a.aToReopen);
+}
+
+void TfMain::runCreationSteps() {
+    RunCommand([this] {
+        QStringList aliases;
+        m_ses->ReadAliasList(aliases);
+        SetItemsKeepingText(m_controls->eFromAlias, aliases);
+        m_ses->ReadAliasList(aliases);
+        SetItemsKeepingText(m_controls->eToAlias, aliases);
+    });
+    // Made even when the engine failed above: the commands that show them must find them.
+    m_fSQL = new TfSQL(this);
+    m_fSetup = new TfSetup(this);
+}
+
+int TfMain::sourceGridHeight() const {
+    return m_controls->Splitter1->sizes().value(0);
+}
+
+void TfMain::setSourceGridHeight(int height) {
+    QList<int> sizes = m_controls->Splitter1->sizes();
+    const int total = sizes.value(0) + sizes.value(1);
+    m_controls->Splitter1->setSizes({height, qMax(0, total - height)});
+}
+
+void TfMain::closeEvent(QCloseEvent* event) {
+    // Dropping uncommitted target rows without a word loses the user's moved rows.
+    if (RunCommand([this] { AskAboutPendingUpdates(*m_tTo); }))
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TfMain::aSelAllExecute() {
+    m_controls->dbgFrom->selectAllRows();
+}
+
+void TfMain::aAboutExecute() {
+    TfAbout about(this);
+    about.exec();
+}
+
+void TfMain::aSetupExecute() {
+    m_fSetup->exec();
+}
+
+void TfMain::aCloseExecute() {
+    close();
 }

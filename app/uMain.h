@@ -1,10 +1,67 @@
 #pragma once
 
 #include <QMainWindow>
+#include <memory>
 
-// The main window.
+class ConnectionsController;
+class MainActions;
+class MainLayout;
+class TDatabase;
+class TfSetup;
+class TfSQL;
+class TSession;
+class TTable;
+
+// The main window: the two sides with their grids, the commands, and the SQL and options
+// windows, which live as long as it does.
 class TfMain : public QMainWindow {
     Q_OBJECT
 public:
     explicit TfMain(QWidget* parent = nullptr);
+    ~TfMain() override;
+
+    const MainLayout& controls() const { return *m_controls; }
+    MainActions& actionList() const { return *m_actions; }
+
+    TSession& ses() const { return *m_ses; }
+    TDatabase& dbFrom() const { return *m_dbFrom; }
+    TDatabase& dbTo() const { return *m_dbTo; }
+    TTable& tFrom() const { return *m_tFrom; }
+    TTable& tTo() const { return *m_tTo; }
+
+    TfSQL* fSQL() const { return m_fSQL; }
+    TfSetup* fSetup() const { return m_fSetup; }
+
+    // The source grid's height, which the splitter above the target panel sets.
+    int sourceGridHeight() const;
+    void setSourceGridHeight(int height);
+
+protected:
+    // Closing with pending target updates asks first, as closing the target table does.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createEngineObjects();
+    void bindGrids();
+    void bindCommands();
+    void runCreationSteps();
+
+    void aSelAllExecute();
+    void aAboutExecute();
+    void aSetupExecute();
+    void aCloseExecute();
+
+    MainActions* m_actions;
+    std::unique_ptr<MainLayout> m_controls;
+    TSession* m_ses = nullptr;
+    TDatabase* m_dbFrom = nullptr;
+    TDatabase* m_dbTo = nullptr;
+    TTable* m_tFrom = nullptr;
+    TTable* m_tTo = nullptr;
+    ConnectionsController* m_connections = nullptr;
+    TfSQL* m_fSQL = nullptr;
+    TfSetup* m_fSetup = nullptr;
 };
+
+// The one main window, for the windows that reach its controls and tables.
+extern TfMain* fMain;

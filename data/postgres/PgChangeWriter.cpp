@@ -45,24 +45,74 @@ void PgChangeWriter::apply(const std::vector<const PendingChange*>& changes) {
     m_session.exec(nested ? "SAVEPOINT rowcart_apply" : "BEGIN");
     try {
         write(changes);
-        if (nested) {
-            m_session.exec("RELEASE SAVEPOINT rowcart_apply");
-        } else {
-            const PgResultPtr r = m_session.exec("COMMIT");
-            // A transaction that failed on the way answers COMMIT with ROLLBACK.
-            if (qstrcmp(PQcmdStatus(r.get()), "COMMIT") != 0)
-                throw EDBEngineError(QStringLiteral("The changes were rolled back"), QString(),
-                                     true);
-        }
+    } catch (const EDBEngineError& e) {
+        rollbackQuietly(m_session.handle(), nested);
+        if (e.connectionUsable())
+            throw;
+        // Without a commit the server has thrown the transaction away with the connection.
+        throw EDBEngineError(QStringLiteral("The connection to the server was lost before the "
+                                            "changes were committed; none of them were "
+                                            "written.\n") +
+                                 e.message(),
+                             e.code(), false);
     } catch (...) {
-        PGconn* conn = nullptr;
-        try {
-            conn = m_session.conn();
-        } catch (const Exception&) {
-        }
-        rollbackQuietly(conn, nested);
+        rollbackQuietly(m_session.handle(), nested);
         throw;
     }
+    if (nested) {
+        m_session.exec("RELEASE SAVEPOINT rowcart_apply");
+        return;
+    }
+    commit();
+}
+
+void PgChangeWriter::commit() {
+    QByteArray xid;
+    try {
+        xid =
+            QByteArray(PQgetvalue(m_session.exec("SELECT pg_catalog.txid_current()").get(), 0, 0));
+        const PgResultPtr r = m_session.exec("COMMIT");
+        // A transaction that failed on the way answers COMMIT with ROLLBACK.
+        if (qstrcmp(PQcmdStatus(r.get()), "COMMIT") != 0)
+            throw EDBEngineError(QStringLiteral("The changes were rolled back"), QString(), true);
+    } catch (const EDBEngineError& e) {
+        if (e.connectionUsable() || xid.isEmpty()) {
+            rollbackQuietly(m_session.handle(), false);
+            throw;
+        }
+        settleLostCommit(xid, e);
+    }
+}
+
+// The connection broke while the server was committing: the commit may or may not have been
+// done. Asking the server afterwards tells which, so that a retry never writes a row twice.
+void PgChangeWriter::settleLostCommit(const QByteArray& xid, const EDBEngineError& lost) {
+    QString status;
+    if (m_session.reconnect()) {
+        try {
+            PgParams params;
+            params.addText(xid);
+            const PgResultPtr r =
+                m_session.execParams("SELECT pg_catalog.txid_status($1::bigint)", params);
+            status = QString::fromLatin1(PQgetvalue(r.get(), 0, 0));
+        } catch (const EDBEngineError&) {
+            status.clear();
+        }
+    }
+    if (status == QLatin1String("committed"))
+        return;
+    if (status == QLatin1String("aborted"))
+        throw EDBEngineError(QStringLiteral("The connection to the server was lost before the "
+                                            "changes were committed; none of them were "
+                                            "written.\n") +
+                                 lost.message(),
+                             lost.code(), true);
+    throw EDBEngineError(QStringLiteral("The connection to the server was lost while the changes "
+                                        "were being committed; whether they were written is not "
+                                        "known.\n") +
+                             lost.message(),
+                         lost.code(),
+                         m_session.handle() && PQstatus(m_session.handle()) == CONNECTION_OK);
 }
 
 void PgChangeWriter::write(const std::vector<const PendingChange*>& changes) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/Driver.h"
+#include "data/Exceptions.h"
 #include "data/postgres/PgRelation.h"
 
 #include <vector>
@@ -19,6 +20,8 @@ public:
     void apply(const std::vector<const PendingChange*>& changes);
 
 private:
+    void commit();
+    void settleLostCommit(const QByteArray& xid, const EDBEngineError& lost);
     void write(const std::vector<const PendingChange*>& changes);
     // The columns an insert of these values writes: every column with a value, and those
     // without a value that have no default either (their null is written as it is).

@@ -4,15 +4,16 @@
 
 namespace {
 
-// libpq indents continuation lines with a tab and ends with a newline; the error report shows
-// the text as it is.
+// libpq wraps its messages with tab-indented continuation lines and ends them with a newline;
+// the error report shows the text as it is.
 QString tidy(const char* text) {
     QStringList lines;
     for (const QString& line : QString::fromUtf8(text).split(QLatin1Char('\n'))) {
         const QString trimmed = line.trimmed();
         if (trimmed.isEmpty())
             continue;
-        if (line.startsWith(QLatin1Char('\t')) && !lines.isEmpty())
+        // A continuation that starts a sentence keeps its own line.
+        if (line.startsWith(QLatin1Char('\t')) && !lines.isEmpty() && !trimmed[0].isUpper())
             lines.last() += QLatin1Char(' ') + trimmed;
         else
             lines.append(trimmed);
@@ -30,9 +31,14 @@ QString PgConnectionMessage(PGconn* conn) {
 }
 
 EDBEngineError PgEngineError(PGconn* conn, const PGresult* result) {
-    const bool usable = conn && PQstatus(conn) == CONNECTION_OK;
+    bool usable = conn && PQstatus(conn) == CONNECTION_OK;
     if (!result)
         return EDBEngineError(PgConnectionMessage(conn), QString(), usable);
+    // The server ends the session after a FATAL error, before libpq has seen the socket close.
+    if (const char* severity = PQresultErrorField(result, PG_DIAG_SEVERITY_NONLOCALIZED)) {
+        if (qstrcmp(severity, "FATAL") == 0 || qstrcmp(severity, "PANIC") == 0)
+            usable = false;
+    }
 
     const char* primary = PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY);
     const char* state = PQresultErrorField(result, PG_DIAG_SQLSTATE);

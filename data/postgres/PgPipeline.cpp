@@ -138,12 +138,15 @@ void PgPipeline::readThroughSync() {
                 break;
             case PGRES_PIPELINE_ABORTED:
                 break;
-            default:
-                fail(PgEngineError(m_conn, result.get()));
-                if (PQstatus(m_conn) != CONNECTION_OK) {
+            default: {
+                EDBEngineError error = PgEngineError(m_conn, result.get());
+                const bool usable = error.connectionUsable();
+                fail(std::move(error));
+                if (!usable || PQstatus(m_conn) != CONNECTION_OK) {
                     m_active = false;
                     throw *m_error;
                 }
+            }
         }
     }
 }

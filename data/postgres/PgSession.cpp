@@ -16,6 +16,14 @@ PGconn* PgSession::conn() {
     return m_conn.get();
 }
 
+bool PgSession::reconnect() {
+    if (!m_conn)
+        return false;
+    m_statements.clear();
+    PQreset(m_conn.get());
+    return PQstatus(m_conn.get()) == CONNECTION_OK;
+}
+
 void PgSession::close() {
     m_conn.reset();
     m_statements.clear();

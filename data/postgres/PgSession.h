@@ -14,7 +14,12 @@ public:
 
     // The live connection; throws when it was closed or has broken.
     PGconn* conn();
+    // The connection whatever its state, or nullptr once closed.
+    PGconn* handle() const { return m_conn.get(); }
     void close();
+    // Connects once more with the same parameters after the connection broke. The session
+    // starts afresh: its prepared statements are gone.
+    bool reconnect();
 
     // Runs `sql` by the simple protocol (it may hold several statements); throws on failure.
     PgResultPtr exec(const char* sql);

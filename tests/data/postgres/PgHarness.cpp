@@ -1,0 +1,59 @@
+#include "tests/data/DriverHarness.h"
+#include "tests/data/postgres/PgTestServer.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+// Runs the driver contract suite against the PostgreSQL test server, a fresh database per test.
+class PgHarness : public DriverHarness {
+public:
+    QString name() const override { return QStringLiteral("PostgreSQL"); }
+
+    QString unavailableReason() const override {
+        return PgTestServer::available()
+                   ? QString()
+                   : QStringLiteral("no PostgreSQL server (ROWCART_PG_PORT is not set)");
+    }
+
+    QMap<QString, QString> createDatabase(const QString& tag) override {
+        QMap<QString, QString> keys = PgTestServer::createDatabase(QString(tag).replace(
+            QRegularExpression(QStringLiteral("[^a-z0-9_]")), QStringLiteral("_")));
+        // An alias with a user name asks for a login; the contract tests expect none, so libpq
+        // takes the user from its environment instead.
+        qputenv("PGUSER", keys.take(QStringLiteral("USER NAME")).toUtf8());
+        return keys;
+    }
+
+    QString columnType(const QString& generic) const override {
+        static const QMap<QString, QString> types = {
+            {QStringLiteral("SERIAL"), QStringLiteral("serial")},
+            {QStringLiteral("DOUBLE"), QStringLiteral("double precision")},
+            {QStringLiteral("BLOB"), QStringLiteral("bytea")},
+            {QStringLiteral("CLOB"), QStringLiteral("text")}};
+        return types.value(generic, generic);
+    }
+
+    TFieldType fieldType(const QString& generic) const override {
+        static const QMap<QString, TFieldType> types = {
+            {QStringLiteral("INTEGER"), ftInteger},    {QStringLiteral("SMALLINT"), ftSmallint},
+            {QStringLiteral("BIGINT"), ftLargeint},    {QStringLiteral("SERIAL"), ftAutoInc},
+            {QStringLiteral("DOUBLE"), ftFloat},       {QStringLiteral("MONEY"), ftCurrency},
+            {QStringLiteral("DATE"), ftDate},          {QStringLiteral("TIME"), ftTime},
+            {QStringLiteral("TIMESTAMP"), ftDateTime}, {QStringLiteral("BOOLEAN"), ftBoolean},
+            {QStringLiteral("BLOB"), ftBlob},          {QStringLiteral("CLOB"), ftString}};
+        if (generic.startsWith(QLatin1String("VARCHAR")))
+            return ftString;
+        if (generic.startsWith(QLatin1String("CHAR")))
+            return ftFixedChar;
+        static const QRegularExpression numeric(QStringLiteral("^NUMERIC\\((\\d+),(\\d+)\\)$"));
+        const QRegularExpressionMatch m = numeric.match(generic);
+        if (m.hasMatch())
+            return m.captured(2).toInt() <= 4 ? ftBCD : ftFMTBcd;
+        return types.value(generic, ftUnknown);
+    }
+};
+
+const RegisterDriverHarness registerPostgres(std::make_shared<PgHarness>());
+
+}  // namespace

@@ -14,6 +14,7 @@
 #include "grids/RecordGrid.h"
 #include "grids/RecordNavigator.h"
 #include "script/uSQL.h"
+#include "settings/FormStorage.h"
 #include "settings/uSetup.h"
 
 #include <QAction>
@@ -135,6 +136,14 @@ void TfMain::runCreationSteps() {
     // Made even when the engine failed above: the commands that show them must find them.
     m_fSQL = new TfSQL(this);
     m_fSetup = new TfSetup(this);
+    RunCommand([this] { m_fSetup->formStorage().RestoreFormPlacement(); });
+
+    FormStorage::Config storage;
+    storage.storedProps = {QStringLiteral("eFromAlias.Text"), QStringLiteral("eFromTable.Text"),
+                           QStringLiteral("eToAlias.Text"), QStringLiteral("eToTable.Text"),
+                           QStringLiteral("dbgFrom.Height")};
+    storage.options = WindowPlacement::fpState | WindowPlacement::fpPosition;
+    new FormStorage(this, storage);
 }
 
 int TfMain::sourceGridHeight() const {

@@ -4,9 +4,11 @@
 #include "data/TField.h"
 #include "data/TSession.h"
 #include "data/TTable.h"
+#include "settings/SettingsStore.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QTest>
 
@@ -21,6 +23,8 @@ void MainWindowFixture::SetUp() {
     file.close();
     TSession::ReloadAliases();
 
+    // Every test starts like a first run, without what an earlier window stored at its close.
+    QDir(SettingsStore::configFolder() + QStringLiteral("/Quorvex")).removeRecursively();
     prompts().reset();
     m_window = std::make_unique<TfMain>();
     m_window->show();

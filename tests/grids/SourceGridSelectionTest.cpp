@@ -192,4 +192,45 @@ TEST_F(SourceGridSelection, GridFollowsTheTableCursor) {
     EXPECT_EQ(ui->grid.currentIndex(), ui->grid.model()->index(12, 2));
 }
 
+TEST_F(SourceGridSelection, SelectedRowsArePaintedHighlighted) {
+    ui->click(2, Qt::ControlModifier);
+    ui->click(5, Qt::ControlModifier);
+    ui->table->MoveTo(7);
+    const QImage image = ui->grid.viewport()->grab().toImage();
+    const auto background = [&](int row) {
+        const QRect cell = ui->grid.visualRect(ui->grid.model()->index(row, 1));
+        return QColor(image.pixel(cell.right() - 3, cell.center().y()));
+    };
+    const QPalette palette = ui->grid.palette();
+    const auto highlighted = [&](int row) {
+        const QColor color = background(row);
+        return color == palette.color(QPalette::Active, QPalette::Highlight) ||
+               color == palette.color(QPalette::Inactive, QPalette::Highlight);
+    };
+    EXPECT_TRUE(highlighted(2));
+    EXPECT_TRUE(highlighted(5));
+    EXPECT_FALSE(highlighted(3));
+    // The current row stands out from plain rows without looking selected.
+    EXPECT_FALSE(highlighted(7));
+    EXPECT_NE(background(7), background(3));
+
+    ui->grid.selectAll();
+    const QImage all = ui->grid.viewport()->grab().toImage();
+    const QRect cell = ui->grid.visualRect(ui->grid.model()->index(3, 1));
+    const QColor color(all.pixel(cell.right() - 3, cell.center().y()));
+    EXPECT_TRUE(color == palette.color(QPalette::Active, QPalette::Highlight) ||
+                color == palette.color(QPalette::Inactive, QPalette::Highlight));
+}
+
+TEST_F(SourceGridSelection, SuspendedTableIsFollowedOnlyAfterResume) {
+    ui->table->SuspendControls();
+    ui->table->MoveTo(25);
+    EXPECT_EQ(ui->grid.currentIndex().row(), 0);
+    ui->table->SuspendControls();
+    ui->table->ResumeControls();
+    EXPECT_EQ(ui->grid.currentIndex().row(), 0);
+    ui->table->ResumeControls();
+    EXPECT_EQ(ui->grid.currentIndex().row(), 25);
+}
+
 }  // namespace

@@ -30,7 +30,13 @@ void rollbackQuietly(PGconn* conn, bool savepoint) {
 }  // namespace
 
 PgChangeWriter::PgChangeWriter(PgSession& session, const PgRelation& relation, TUpdateMode mode)
-    : m_session(session), m_relation(relation), m_mode(mode) {}
+    : m_session(session), m_relation(relation), m_mode(mode) {
+    for (int c = 0; c < m_relation.columns.size(); ++c) {
+        const PgColumn& column = m_relation.columns[c];
+        if (column.hasDefault && !column.generatedStored)
+            m_defaulted.push_back(c);
+    }
+}
 
 void PgChangeWriter::apply(const std::vector<const PendingChange*>& changes) {
     const int columnCount = static_cast<int>(m_relation.columns.size());
@@ -131,7 +137,7 @@ void PgChangeWriter::write(const std::vector<const PendingChange*>& changes) {
         const std::vector<int> columns = insertColumns(change.values);
         size_t end = i + 1;
         while (end < changes.size() && changes[end]->kind == PendingChange::Insert &&
-               insertColumns(changes[end]->values) == columns)
+               sameInsertColumns(change.values, changes[end]->values))
             ++end;
         if (end - i >= CopyThreshold && !columns.empty()) {
             // COPY cannot run inside a pipeline: settle what was sent first.
@@ -159,6 +165,16 @@ std::vector<int> PgChangeWriter::insertColumns(const Row& values) const {
             columns.push_back(c);
     }
     return columns;
+}
+
+bool PgChangeWriter::sameInsertColumns(const Row& a, const Row& b) const {
+    for (const int c : m_defaulted) {
+        const bool aNull = !a[c].isValid() || a[c].isNull();
+        const bool bNull = !b[c].isValid() || b[c].isNull();
+        if (aNull != bNull)
+            return false;
+    }
+    return true;
 }
 
 void PgChangeWriter::copyInserts(const std::vector<int>& columns,

@@ -26,6 +26,8 @@ private:
     // The columns an insert of these values writes: every column with a value, and those
     // without a value that have no default either (their null is written as it is).
     std::vector<int> insertColumns(const Row& values) const;
+    // Whether two inserts write the same columns: only columns with a default can differ.
+    bool sameInsertColumns(const Row& a, const Row& b) const;
     void copyInserts(const std::vector<int>& columns,
                      const std::vector<const PendingChange*>& changes, size_t begin, size_t end);
     void sendInsert(PgPipeline& pipeline, const std::vector<int>& columns, const Row& values);
@@ -40,4 +42,5 @@ private:
     PgSession& m_session;
     const PgRelation& m_relation;
     TUpdateMode m_mode;
+    std::vector<int> m_defaulted;  // columns whose value an insert may leave out
 };

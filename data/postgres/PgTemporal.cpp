@@ -1,6 +1,6 @@
 #include "data/postgres/PgTemporal.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <cstring>
 
 namespace PgTemporal {
@@ -111,38 +111,67 @@ bool special(const char* text, int length, qint64& value) {
     return false;
 }
 
-void appendYear(QByteArray& out, int year) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%04d", year < 0 ? -year : year);
-    out.append(buf);
+// Proleptic Gregorian calendar from a day count, years counted astronomically (0 is 1 BC);
+// integer arithmetic only, as formatting runs for every value of a bulk write.
+void civilFromDays(qint64 days, qint64& year, int& month, int& day) {
+    const qint64 z = days + 10957 + 719468;  // from 2000-01-01 to the algorithm's 0000-03-01
+    const qint64 era = (z >= 0 ? z : z - 146096) / 146097;
+    const qint64 doe = z - era * 146097;
+    const qint64 yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const qint64 doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const qint64 mp = (5 * doy + 2) / 153;
+    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    year = yoe + era * 400 + (month <= 2 ? 1 : 0);
 }
 
-void appendTwo(QByteArray& out, qint64 v) {
-    out.append(static_cast<char>('0' + v / 10));
-    out.append(static_cast<char>('0' + v % 10));
+char* putTwo(char* p, qint64 v) {
+    *p++ = static_cast<char>('0' + v / 10);
+    *p++ = static_cast<char>('0' + v % 10);
+    return p;
 }
 
-void appendDate(QByteArray& out, const QDate& date) {
-    appendYear(out, date.year());
-    out.append('-');
-    appendTwo(out, date.month());
-    out.append('-');
-    appendTwo(out, date.day());
+// Writes the date and returns whether it falls before the common era.
+char* putDate(char* p, qint64 days, bool& bc) {
+    qint64 year;
+    int month, day;
+    civilFromDays(days, year, month, day);
+    bc = year <= 0;
+    if (bc)
+        year = 1 - year;
+    char digits[24];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + year % 10);
+        year /= 10;
+    } while (year > 0);
+    while (n < 4)
+        digits[n++] = '0';
+    while (n > 0)
+        *p++ = digits[--n];
+    *p++ = '-';
+    p = putTwo(p, month);
+    *p++ = '-';
+    return putTwo(p, day);
 }
 
-void appendTime(QByteArray& out, qint64 usec) {
+char* putTime(char* p, qint64 usec) {
     const qint64 seconds = usec / 1000000;
-    const qint64 frac = usec % 1000000;
-    appendTwo(out, seconds / 3600);
-    out.append(':');
-    appendTwo(out, seconds / 60 % 60);
-    out.append(':');
-    appendTwo(out, seconds % 60);
+    qint64 frac = usec % 1000000;
+    p = putTwo(p, seconds / 3600);
+    *p++ = ':';
+    p = putTwo(p, seconds / 60 % 60);
+    *p++ = ':';
+    p = putTwo(p, seconds % 60);
     if (frac) {
-        char buf[24];
-        std::snprintf(buf, sizeof buf, ".%06lld", static_cast<long long>(frac));
-        out.append(buf);
+        *p++ = '.';
+        for (int i = 5; i >= 0; --i) {
+            p[i] = static_cast<char>('0' + frac % 10);
+            frac /= 10;
+        }
+        p += 6;
     }
+    return p;
 }
 
 QByteArray specialText(qint64 value) {
@@ -207,14 +236,45 @@ bool parseTimestamp(const char* text, int length, bool withZone, qint64& usec) {
     return true;
 }
 
+void appendDate(QByteArray& out, qint64 days) {
+    if (isInfinite(days)) {
+        out.append(specialText(days));
+        return;
+    }
+    char buf[48];
+    bool bc;
+    char* p = putDate(buf, days, bc);
+    if (bc)
+        p = std::copy_n(" BC", 3, p);
+    out.append(buf, p - buf);
+}
+
+void appendTime(QByteArray& out, qint64 usec) {
+    char buf[32];
+    out.append(buf, putTime(buf, usec) - buf);
+}
+
+void appendTimestamp(QByteArray& out, qint64 usec, bool withZone, char separator) {
+    if (isInfinite(usec)) {
+        out.append(specialText(usec));
+        return;
+    }
+    const qint64 days = floorDiv(usec, UsecPerDay);
+    char buf[64];
+    bool bc;
+    char* p = putDate(buf, days, bc);
+    *p++ = separator;
+    p = putTime(p, usec - days * UsecPerDay);
+    if (withZone)
+        p = std::copy_n("+00", 3, p);
+    if (bc)
+        p = std::copy_n(" BC", 3, p);
+    out.append(buf, p - buf);
+}
+
 QByteArray formatDate(qint64 days) {
-    if (isInfinite(days))
-        return specialText(days);
-    const QDate date = dateFromDays(days);
     QByteArray out;
-    appendDate(out, date);
-    if (date.year() < 0)
-        out.append(" BC");
+    appendDate(out, days);
     return out;
 }
 
@@ -225,18 +285,8 @@ QByteArray formatTime(qint64 usec) {
 }
 
 QByteArray formatTimestamp(qint64 usec, bool withZone, char separator) {
-    if (isInfinite(usec))
-        return specialText(usec);
-    const qint64 days = floorDiv(usec, UsecPerDay);
-    const QDate date = dateFromDays(days);
     QByteArray out;
-    appendDate(out, date);
-    out.append(separator);
-    appendTime(out, usec - days * UsecPerDay);
-    if (withZone)
-        out.append("+00");
-    if (date.year() < 0)
-        out.append(" BC");
+    appendTimestamp(out, usec, withZone, separator);
     return out;
 }
 

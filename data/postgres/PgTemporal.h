@@ -23,6 +23,9 @@ bool parseTime(const char* text, int length, qint64& usec);
 // "2026-08-12 10:11:12.5" and, with a zone, "...+05:30"; the result is in UTC then.
 bool parseTimestamp(const char* text, int length, bool withZone, qint64& usec);
 
+void appendDate(QByteArray& out, qint64 days);
+void appendTime(QByteArray& out, qint64 usec);
+void appendTimestamp(QByteArray& out, qint64 usec, bool withZone, char separator = ' ');
 QByteArray formatDate(qint64 days);
 QByteArray formatTime(qint64 usec);
 // `separator` between date and time: ' ' as the server writes it, 'T' as Qt reads it. With a

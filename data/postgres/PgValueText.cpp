@@ -85,9 +85,18 @@ bool isFloat(const QVariant& value) {
     return value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float;
 }
 
-void appendTimestamp(QByteArray& out, const QDate& date, const QTime& time) {
-    out.append(PgTemporal::formatTimestamp(
-        PgTemporal::daysFromDate(date) * PgTemporal::UsecPerDay + usecOfTime(time), false));
+// Milliseconds from 1970-01-01 to 2000-01-01, the server's epoch.
+constexpr qint64 EpochOffsetMs = 946684800000LL;
+
+// A date-time as a plain date and time of day, without any zone conversion.
+void appendDateTime(QByteArray& out, const QDateTime& value) {
+    // A UTC date-time holds its milliseconds as they are, which spares two calendar
+    // conversions per value.
+    const qint64 usec = value.timeSpec() == Qt::UTC
+                            ? (value.toMSecsSinceEpoch() - EpochOffsetMs) * 1000
+                            : PgTemporal::daysFromDate(value.date()) * PgTemporal::UsecPerDay +
+                                  usecOfTime(value.time());
+    PgTemporal::appendTimestamp(out, usec, false);
 }
 
 void appendZoneOffset(QByteArray& out, int seconds) {
@@ -97,13 +106,6 @@ void appendZoneOffset(QByteArray& out, int seconds) {
     std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60,
                   seconds % 60);
     out.append(buf);
-}
-
-void appendOther(QByteArray& out, const QVariant& value) {
-    if (value.typeId() == QMetaType::QByteArray)
-        out.append(value.toByteArray());
-    else
-        out.append(value.toString().toUtf8());
 }
 
 // Text in COPY's text format: backslash starts an escape, tab and newline are delimiters.
@@ -145,6 +147,99 @@ void appendHex(QByteArray& out, const QByteArray& bytes) {
         const auto u = static_cast<unsigned char>(b);
         *dst++ = digits[u >> 4];
         *dst++ = digits[u & 15];
+    }
+}
+
+// Text that may hold COPY's delimiters, escaped when it goes into COPY data.
+void appendFree(QByteArray& out, const QByteArray& text, bool copy) {
+    if (copy)
+        appendCopyEscaped(out, text.constData(), text.size());
+    else
+        out.append(text);
+}
+
+void appendOther(QByteArray& out, const QVariant& value, bool copy) {
+    appendFree(
+        out,
+        value.typeId() == QMetaType::QByteArray ? value.toByteArray() : value.toString().toUtf8(),
+        copy);
+}
+
+// The server text of a value that is not null; in COPY data when `copy`.
+void appendServerText(PgKind kind, const QVariant& value, QByteArray& out, bool copy) {
+    const int type = value.typeId();
+    switch (kind) {
+        case PgKind::Integer:
+            if (isNumber(value) || type == QMetaType::Bool)
+                appendInteger(out, value.toLongLong());
+            else if (isFloat(value) && std::trunc(value.toDouble()) == value.toDouble() &&
+                     std::abs(value.toDouble()) < 9.2e18)
+                appendInteger(out, static_cast<qlonglong>(value.toDouble()));
+            else
+                appendOther(out, value, copy);
+            return;
+        case PgKind::Boolean:
+            if (type == QMetaType::Bool || isNumber(value))
+                out.append(value.toBool() ? 't' : 'f');
+            else
+                appendOther(out, value, copy);
+            return;
+        case PgKind::Float:
+        case PgKind::Money:
+        case PgKind::Numeric:
+            if (isFloat(value))
+                appendDouble(out, value.toDouble(), kind == PgKind::Money);
+            else if (isNumber(value))
+                appendInteger(out, value.toLongLong());
+            else
+                appendOther(out, value, copy);
+            return;
+        case PgKind::Date:
+            if (type == QMetaType::QDate)
+                PgTemporal::appendDate(out, PgTemporal::daysFromDate(value.toDate()));
+            else if (type == QMetaType::QDateTime)
+                PgTemporal::appendDate(out, PgTemporal::daysFromDate(value.toDateTime().date()));
+            else
+                appendOther(out, value, copy);
+            return;
+        case PgKind::Time:
+            if (type == QMetaType::QTime)
+                PgTemporal::appendTime(out, usecOfTime(value.toTime()));
+            else if (type == QMetaType::QDateTime)
+                PgTemporal::appendTime(out, usecOfTime(value.toDateTime().time()));
+            else
+                appendOther(out, value, copy);
+            return;
+        case PgKind::Timestamp:
+        case PgKind::TimestampTz:
+            if (type == QMetaType::QDateTime) {
+                const QDateTime dt = value.toDateTime();
+                appendDateTime(out, dt);
+                if (kind == PgKind::TimestampTz)
+                    appendZoneOffset(out, dt.timeSpec() == Qt::UTC ? 0 : dt.offsetFromUtc());
+            } else if (type == QMetaType::QDate) {
+                PgTemporal::appendTimestamp(
+                    out, PgTemporal::daysFromDate(value.toDate()) * PgTemporal::UsecPerDay, false);
+            } else {
+                appendOther(out, value, copy);
+            }
+            return;
+        case PgKind::Bytes:
+            if (copy) {
+                // bytea's hex input form, its backslash escaped for COPY.
+                out.append("\\\\x", 3);
+                appendHex(out, type == QMetaType::QByteArray ? value.toByteArray()
+                                                             : value.toString().toUtf8());
+            } else {
+                appendOther(out, value, false);
+            }
+            return;
+        case PgKind::Text:
+        case PgKind::FixedChar:
+        case PgKind::Uuid:
+        case PgKind::Other:
+            appendOther(out, value, copy);
+            return;
     }
 }
 
@@ -223,71 +318,7 @@ bool toServer(PgKind kind, const QVariant& value, QByteArray& out) {
     out.clear();
     if (!value.isValid() || value.isNull())
         return false;
-    switch (kind) {
-        case PgKind::Integer:
-            if (isNumber(value) || value.typeId() == QMetaType::Bool)
-                appendInteger(out, value.toLongLong());
-            else if (isFloat(value) && std::trunc(value.toDouble()) == value.toDouble() &&
-                     std::abs(value.toDouble()) < 9.2e18)
-                appendInteger(out, static_cast<qlonglong>(value.toDouble()));
-            else
-                appendOther(out, value);
-            return true;
-        case PgKind::Boolean:
-            if (value.typeId() == QMetaType::Bool || isNumber(value))
-                out.append(value.toBool() ? 't' : 'f');
-            else
-                appendOther(out, value);
-            return true;
-        case PgKind::Float:
-        case PgKind::Money:
-        case PgKind::Numeric:
-            if (isFloat(value))
-                appendDouble(out, value.toDouble(), kind == PgKind::Money);
-            else if (isNumber(value))
-                appendInteger(out, value.toLongLong());
-            else
-                appendOther(out, value);
-            return true;
-        case PgKind::Date:
-            if (value.typeId() == QMetaType::QDate)
-                out.append(PgTemporal::formatDate(PgTemporal::daysFromDate(value.toDate())));
-            else if (value.typeId() == QMetaType::QDateTime)
-                out.append(
-                    PgTemporal::formatDate(PgTemporal::daysFromDate(value.toDateTime().date())));
-            else
-                appendOther(out, value);
-            return true;
-        case PgKind::Time:
-            if (value.typeId() == QMetaType::QTime)
-                out.append(PgTemporal::formatTime(usecOfTime(value.toTime())));
-            else if (value.typeId() == QMetaType::QDateTime)
-                out.append(PgTemporal::formatTime(usecOfTime(value.toDateTime().time())));
-            else
-                appendOther(out, value);
-            return true;
-        case PgKind::Timestamp:
-        case PgKind::TimestampTz:
-            if (value.typeId() == QMetaType::QDateTime) {
-                // A plain date-time: its fields as they stand, without any zone conversion.
-                const QDateTime dt = value.toDateTime();
-                appendTimestamp(out, dt.date(), dt.time());
-                if (kind == PgKind::TimestampTz)
-                    appendZoneOffset(out, dt.timeSpec() == Qt::UTC ? 0 : dt.offsetFromUtc());
-            } else if (value.typeId() == QMetaType::QDate) {
-                appendTimestamp(out, value.toDate(), QTime(0, 0));
-            } else {
-                appendOther(out, value);
-            }
-            return true;
-        case PgKind::Bytes:
-        case PgKind::Text:
-        case PgKind::FixedChar:
-        case PgKind::Uuid:
-        case PgKind::Other:
-            appendOther(out, value);
-            return true;
-    }
+    appendServerText(kind, value, out, false);
     return true;
 }
 
@@ -302,33 +333,10 @@ void addParam(PgKind kind, const QVariant& value, PgParams& params) {
 }
 
 void appendCopyField(PgKind kind, const QVariant& value, QByteArray& out) {
-    if (!value.isValid() || value.isNull()) {
+    if (!value.isValid() || value.isNull())
         out.append("\\N", 2);
-        return;
-    }
-    if (kind == PgKind::Bytes && value.typeId() == QMetaType::QByteArray) {
-        out.append("\\\\x", 3);
-        appendHex(out, value.toByteArray());
-        return;
-    }
-    if (kind == PgKind::Integer && isNumber(value)) {
-        appendInteger(out, value.toLongLong());
-        return;
-    }
-    if ((kind == PgKind::Text || kind == PgKind::FixedChar) &&
-        value.typeId() == QMetaType::QString) {
-        const QByteArray utf8 = value.toString().toUtf8();
-        appendCopyEscaped(out, utf8.constData(), utf8.size());
-        return;
-    }
-    QByteArray text;
-    toServer(kind, value, text);
-    if (kind == PgKind::Bytes) {
-        out.append("\\\\x", 3);
-        appendHex(out, text);
-        return;
-    }
-    appendCopyEscaped(out, text.constData(), text.size());
+    else
+        appendServerText(kind, value, out, true);
 }
 
 }  // namespace PgValueText

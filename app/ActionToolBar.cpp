@@ -13,7 +13,6 @@ ActionToolBar::ActionToolBar(const QString& name, int height, QSize buttonSize, 
     setFixedHeight(height);
     setToolButtonStyle(Qt::ToolButtonTextOnly);
     // The buttons fill the bar's height exactly; the style's own frame and margins would clip them.
-    setStyleSheet(QStringLiteral("QToolBar { border: 0px; padding: 0px; spacing: 0px; }"));
     layout()->setContentsMargins(0, 0, 0, 0);
     layout()->setSpacing(0);
 }

@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "app/DialogFont.h"
 #include "app/WidgetPrompts.h"
 #include "app/uMain.h"
 #include "data/UserPrompts.h"
@@ -9,7 +10,9 @@
 int RunRowcart(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(ApplicationTitle);
-    QApplication::setApplicationDisplayName(ApplicationTitle);
+    // No display name: the platform would append " — Rowcart" to every window's caption.
+    // Every window and message box uses the dialog font, as the fixed layouts assume.
+    QApplication::setFont(DialogFont());
     WidgetPrompts prompts;
     SetPrompts(&prompts);
     int rc = 0;

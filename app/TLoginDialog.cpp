@@ -1,5 +1,7 @@
 #include "app/TLoginDialog.h"
 
+#include "app/DialogFont.h"
+
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,6 +26,7 @@ TLoginDialog::TLoginDialog(const QString& databaseName, const QString& userName,
     : QDialog(parent) {
     setObjectName(QStringLiteral("LoginDialog"));
     setWindowTitle(QStringLiteral("Database Login"));
+    setFont(DialogFont());
     setFixedSize(273, 147);
 
     m_panel = new QFrame(this);

@@ -4,6 +4,7 @@
 #include "app/BoxActionTrigger.h"
 #include "app/ComboItems.h"
 #include "app/ConnectionsController.h"
+#include "app/DialogFont.h"
 #include "app/MainActions.h"
 #include "app/MainLayout.h"
 #include "app/PendingUpdatesQuestion.h"
@@ -20,7 +21,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QSplitter>
 
 TfMain* fMain = nullptr;
@@ -38,9 +38,7 @@ TfMain::TfMain(QWidget* parent) : QMainWindow(parent) {
     fMain = this;
     setObjectName(QStringLiteral("fMain"));
     setWindowTitle(QStringLiteral("Rowcart. Copying BDE database table data."));
-    QFont dialogFont = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    dialogFont.setPointSize(8);
-    setFont(dialogFont);
+    setFont(DialogFont());
     resize(678, 458);
 
     m_actions = new MainActions(this);

@@ -264,3 +264,22 @@ TEST_F(StartState, TabMovesFromEachAliasBoxToItsTableBox) {
         EXPECT_EQ(QApplication::focusWidget(), to) << from->objectName().toStdString();
     }
 }
+
+TEST_F(StartState, CaptionsFitTheirFixedSizesInTheDialogFont) {
+    for (const QToolBar* bar :
+         {static_cast<QToolBar*>(c().tbMain), static_cast<QToolBar*>(c().ToolBar2)}) {
+        for (const QToolButton* button :
+             bar->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly)) {
+            if (button->defaultAction())
+                EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()),
+                          button->width() - 4)
+                    << button->text().toStdString();
+        }
+    }
+    for (const AnchorPanel* panel : {c().pFrom, c().pTo}) {
+        for (const QLabel* label : panel->findChildren<QLabel*>()) {
+            if (label->text().endsWith(QLatin1Char(':')))
+                EXPECT_LE(label->sizeHint().width(), label->width()) << label->text().toStdString();
+        }
+    }
+}

@@ -434,7 +434,9 @@ void RecordGrid::mousePressEvent(QMouseEvent* event) {
         }
     });
     followTable();
-    event->accept();
+    // The view's own handling keeps its pressed, clicked and double-click signals; the row it
+    // makes current is the one the table is on already.
+    QTableView::mousePressEvent(event);
 }
 
 void RecordGrid::mouseMoveEvent(QMouseEvent* event) {

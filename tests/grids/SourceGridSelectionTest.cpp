@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <QAbstractButton>
 #include <QHeaderView>
+#include <QSignalSpy>
 
 namespace {
 
@@ -231,6 +232,17 @@ TEST_F(SourceGridSelection, SuspendedTableIsFollowedOnlyAfterResume) {
     EXPECT_EQ(ui->grid.currentIndex().row(), 0);
     ui->table->ResumeControls();
     EXPECT_EQ(ui->grid.currentIndex().row(), 25);
+}
+
+TEST_F(SourceGridSelection, ClicksAndDoubleClicksStillReachTheViewSignals) {
+    QSignalSpy clicked(&ui->grid, &QAbstractItemView::clicked);
+    QSignalSpy doubleClicked(&ui->grid, &QAbstractItemView::doubleClicked);
+    ui->click(3);
+    QTest::mouseDClick(ui->grid.viewport(), Qt::LeftButton, Qt::NoModifier, ui->cellCentre(3));
+    EXPECT_GE(clicked.count(), 1);
+    ASSERT_EQ(doubleClicked.count(), 1);
+    EXPECT_EQ(doubleClicked.first().first().toModelIndex().row(), 3);
+    EXPECT_EQ(ui->selectedRows(), (Rows{3}));
 }
 
 }  // namespace

@@ -270,16 +270,17 @@ TEST_F(StartState, CaptionsFitTheirFixedSizesInTheDialogFont) {
          {static_cast<QToolBar*>(c().tbMain), static_cast<QToolBar*>(c().ToolBar2)}) {
         for (const QToolButton* button :
              bar->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly)) {
-            if (button->defaultAction())
-                EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()),
-                          button->width() - 4)
-                    << button->text().toStdString();
+            if (!button->defaultAction())
+                continue;
+            EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()), button->width() - 4)
+                << button->text().toStdString();
         }
     }
     for (const AnchorPanel* panel : {c().pFrom, c().pTo}) {
         for (const QLabel* label : panel->findChildren<QLabel*>()) {
-            if (label->text().endsWith(QLatin1Char(':')))
-                EXPECT_LE(label->sizeHint().width(), label->width()) << label->text().toStdString();
+            if (!label->text().endsWith(QLatin1Char(':')))
+                continue;
+            EXPECT_LE(label->sizeHint().width(), label->width()) << label->text().toStdString();
         }
     }
 }

@@ -21,6 +21,8 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSplitter>
 
 TfMain* fMain = nullptr;
@@ -40,6 +42,8 @@ TfMain::TfMain(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(QStringLiteral("Rowcart. Copying BDE database table data."));
     setFont(DialogFont());
     resize(678, 458);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 
     m_actions = new MainActions(this);
     m_controls = std::make_unique<MainLayout>(*this, *m_actions);

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QTest>
 #include <QToolButton>
@@ -283,4 +284,12 @@ TEST_F(StartState, CaptionsFitTheirFixedSizesInTheDialogFont) {
             EXPECT_LE(label->sizeHint().width(), label->width()) << label->text().toStdString();
         }
     }
+}
+
+TEST_F(StartState, OpensCentredOnTheScreen) {
+    const QRect screen = window().screen()->availableGeometry();
+    // The frame is unknown before the first show and shifts the client area by its thickness.
+    const QPoint frame = window().geometry().topLeft() - window().frameGeometry().topLeft();
+    EXPECT_LE((window().geometry().center() - screen.center()).manhattanLength(),
+              frame.manhattanLength() + 2);
 }

@@ -160,6 +160,63 @@ TEST_F(PgCursor, TablesWithoutKeyUseTheRowIdAcrossGaps) {
     EXPECT_EQ(std::unique(seen.begin(), seen.end()), seen.end());
 }
 
+// Reading by position gives the rows the server numbers in the same order, whether a window was
+// just read before it, far before it, after it or never.
+TEST_F(PgCursor, PositionsAgreeWithTheServersOrderHoweverTheyAreReached) {
+    exec(QStringLiteral("CREATE TABLE keyed (a text, b int, PRIMARY KEY (a, b))"));
+    exec(QStringLiteral(
+        "INSERT INTO keyed SELECT md5((g % 37)::text), g FROM generate_series(1, 7000) g"));
+    exec(QStringLiteral("CREATE TABLE keyless (a text, b int)"));
+    exec(
+        QStringLiteral("INSERT INTO keyless SELECT repeat('p', g % 200), g FROM "
+                       "generate_series(1, 9000) g"));
+    exec(QStringLiteral("DELETE FROM keyless WHERE b % 4 = 0 OR b BETWEEN 3000 AND 4000"));
+    exec(QStringLiteral("ANALYZE keyless"));
+    exec(
+        QStringLiteral("CREATE VIEW shown AS SELECT md5((b % 100)::text) AS a, b % 7 AS b FROM "
+                       "keyed WHERE b < 3000"));
+    // Each table's rows numbered by the server in the order the driver promises.
+    const std::vector<std::pair<QString, QString>> tables = {
+        {QStringLiteral("keyed"), QStringLiteral("a, b")},
+        {QStringLiteral("keyless"), QStringLiteral("ctid")},
+        {QStringLiteral("shown"), QStringLiteral("a, b::text COLLATE \"C\"")}};
+    for (const auto& [table, order] : tables) {
+        SCOPED_TRACE(table.toStdString());
+        exec(QStringLiteral("CREATE VIEW numbered_%1 AS SELECT row_number() OVER (ORDER BY %2) - 1 "
+                            "AS pos, a, b FROM %1")
+                 .arg(table, order));
+        std::vector<Row> expectedRows;
+        for (const FetchedRow& row : ReadAll(*m_conn, QStringLiteral("numbered_") + table)) {
+            const auto pos = static_cast<size_t>(row.values[0].toLongLong());
+            expectedRows.resize(std::max(expectedRows.size(), pos + 1));
+            expectedRows[pos] = Row({row.values[1], row.values[2]});
+        }
+        const qint64 total = static_cast<qint64>(expectedRows.size());
+        ASSERT_GT(total, 2500);
+        const auto expectWindow = [&](const std::vector<FetchedRow>& window, qint64 offset) {
+            const qint64 expected = std::max<qint64>(0, std::min<qint64>(25, total - offset));
+            ASSERT_EQ(static_cast<qint64>(window.size()), expected) << "at " << offset;
+            for (qint64 i = 0; i < expected; ++i)
+                ASSERT_EQ(window[i].values, expectedRows[offset + i]) << "at " << offset + i;
+        };
+        // Never read before.
+        for (const qint64 offset :
+             {qint64(0), qint64(1), total / 3, total - 30, total - 3, total + 5})
+            expectWindow(m_conn->openTable(table, true)->fetchAt(offset, 25), offset);
+        // Page after page, with small and large steps forwards and back.
+        auto cursor = m_conn->openTable(table, true);
+        for (qint64 offset = 0; offset < total; offset += 25)
+            expectWindow(cursor->fetchAt(offset, 25), offset);
+        for (const qint64 offset : {qint64(10), qint64(12), qint64(600), qint64(5), total - 2500,
+                                    qint64(2600), total - 25, qint64(0)})
+            expectWindow(cursor->fetchAt(offset, 25), offset);
+        // And by bookmark, from the start.
+        const std::vector<FetchedRow> first = cursor->fetchFrom(QByteArray(), false, 3);
+        ASSERT_EQ(first.size(), 3u);
+        EXPECT_EQ(first[0].values, expectedRows[0]);
+    }
+}
+
 TEST_F(PgCursor, AUniqueIndexOverNotNullColumnsStandsInForAMissingPrimaryKey) {
     exec(QStringLiteral("CREATE TABLE coded (code text NOT NULL, other text UNIQUE, n int)"));
     exec(QStringLiteral("CREATE UNIQUE INDEX ON coded (code)"));

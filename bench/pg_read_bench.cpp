@@ -38,11 +38,11 @@ void measure(DriverConnection& conn, const QString& table, qint64 rows) {
     QElapsedTimer timer;
     timer.start();
     auto cursor = conn.openTable(table, true);
-    report("open the table", 1, timer.nsecsElapsed() / 1e6);
+    report("open the table", 1, static_cast<double>(timer.nsecsElapsed()) / 1e6);
 
     timer.restart();
     const qint64 count = cursor->rowCount();
-    report("rowCount", 1, timer.nsecsElapsed() / 1e6);
+    report("rowCount", 1, static_cast<double>(timer.nsecsElapsed()) / 1e6);
     if (count != rows)
         std::printf("  (counted %lld rows)\n", static_cast<long long>(count));
 
@@ -52,35 +52,38 @@ void measure(DriverConnection& conn, const QString& table, qint64 rows) {
         const auto window = cursor->fetchAt(offset, 128);
         char what[80];
         std::snprintf(what, sizeof what, "fetchAt(%lld, 128)", static_cast<long long>(offset));
-        report(what, 1, timer.nsecsElapsed() / 1e6);
+        report(what, 1, static_cast<double>(timer.nsecsElapsed()) / 1e6);
         if (window.empty())
             continue;
         timer.restart();
         const qint64 position = cursor->positionOf(window.back().key);
         std::snprintf(what, sizeof what, "positionOf (row %lld)", static_cast<long long>(position));
-        report(what, 1, timer.nsecsElapsed() / 1e6);
+        report(what, 1, static_cast<double>(timer.nsecsElapsed()) / 1e6);
         timer.restart();
         cursor->fetchFrom(window.back().key, false, 128);
-        report("fetchFrom(key, 128) after it", 1, timer.nsecsElapsed() / 1e6);
+        report("fetchFrom(key, 128) after it", 1, static_cast<double>(timer.nsecsElapsed()) / 1e6);
     }
 
     timer.restart();
     const int pages = 100;
     for (int page = 0; page < pages; ++page)
-        cursor->fetchAt(rows / 2 + page * 128, 128);
-    report("fetchAt page after page from the middle (scroll)", pages, timer.nsecsElapsed() / 1e6);
+        cursor->fetchAt(rows / 2 + qint64(page) * 128, 128);
+    report("fetchAt page after page from the middle (scroll)", pages,
+           static_cast<double>(timer.nsecsElapsed()) / 1e6);
     timer.restart();
-    const auto current = cursor->fetchAt(rows / 2 + pages * 128, 128);
+    const auto current = cursor->fetchAt(rows / 2 + qint64(pages) * 128, 128);
     if (!current.empty())
         cursor->positionOf(current[64].key);
-    report("fetchAt, then positionOf a row of that window", 1, timer.nsecsElapsed() / 1e6);
+    report("fetchAt, then positionOf a row of that window", 1,
+           static_cast<double>(timer.nsecsElapsed()) / 1e6);
 
     std::mt19937_64 random(7);
     timer.restart();
     const int jumps = 20;
     for (int i = 0; i < jumps; ++i)
         cursor->fetchAt(static_cast<qint64>(random() % static_cast<quint64>(rows)), 128);
-    report("fetchAt at random positions (grid jumps)", jumps, timer.nsecsElapsed() / 1e6);
+    report("fetchAt at random positions (grid jumps)", jumps,
+           static_cast<double>(timer.nsecsElapsed()) / 1e6);
 
     timer.restart();
     QByteArray last;
@@ -92,9 +95,10 @@ void measure(DriverConnection& conn, const QString& table, qint64 rows) {
         walked += static_cast<qint64>(window.size());
         last = window.back().key;
     }
-    const double ms = timer.nsecsElapsed() / 1e6;
+    const double ms = static_cast<double>(timer.nsecsElapsed()) / 1e6;
     std::printf("  %-50s %8lld rows %9.0f ms %10.0f rows/s\n", "walk every row by bookmarks",
-                static_cast<long long>(walked), ms, ms > 0 ? walked * 1000.0 / ms : 0.0);
+                static_cast<long long>(walked), ms,
+                ms > 0 ? static_cast<double>(walked) * 1000.0 / ms : 0.0);
 }
 
 }  // namespace

@@ -30,8 +30,8 @@ QByteArray PgQualifiedName(const QString& schema, const QString& name) {
 QStringList PgSplitQualifiedName(const QString& text) {
     QStringList parts;
     const QString t = text.trimmed();
-    int i = 0;
-    const int n = t.size();
+    qsizetype i = 0;
+    const qsizetype n = t.size();
     for (;;) {
         while (i < n && t[i].isSpace())
             ++i;
@@ -55,7 +55,7 @@ QStringList PgSplitQualifiedName(const QString& text) {
             if (part.isEmpty())
                 return {};
         } else {
-            const int start = i;
+            const qsizetype start = i;
             while (i < n && t[i] != QLatin1Char('.') && !t[i].isSpace())
                 ++i;
             // The server folds only ASCII letters.

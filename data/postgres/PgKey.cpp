@@ -191,11 +191,11 @@ void appendPart(KeyCodec& codec, PgKeyKind kind, const char* text, int length) {
 
 void appendRowId(KeyCodec& codec, const char* text, int length) {
     const QByteArray t(text, length);
-    const int comma = t.indexOf(',');
+    const qsizetype comma = t.indexOf(',');
     if (!t.startsWith('(') || !t.endsWith(')') || comma < 0)
         badValue(text, length);
-    codec.appendInt(toInt(t.constData() + 1, comma - 1));
-    codec.appendInt(toInt(t.constData() + comma + 1, static_cast<int>(t.size()) - comma - 2));
+    codec.appendInt(toInt(t.constData() + 1, static_cast<int>(comma - 1)));
+    codec.appendInt(toInt(t.constData() + comma + 1, static_cast<int>(t.size() - comma - 2)));
 }
 
 void bind(const PgRelation& relation, const QByteArray& bookmark, PgParams& params) {

@@ -82,7 +82,7 @@ QByteArray PgSession::prepared(const QByteArray& sql) {
     const auto found = m_statements.constFind(sql);
     if (found != m_statements.constEnd())
         return found.value();
-    const QByteArray name = newStatementName();
+    QByteArray name = newStatementName();
     PGconn* c = conn();
     checked(PQprepare(c, name.constData(), sql.constData(), 0, nullptr));
     m_statements.insert(sql, name);

@@ -17,8 +17,9 @@ QString objectNameOf(RecordNavigator::Button which) {
 
 // Glyphs rather than style icons, so that every platform style shows the same bar.
 QString glyphOf(RecordNavigator::Button which) {
-    static const char16_t* const glyphs[] = {u"\u23EE", u"\u25C0", u"\u25B6", u"\u23ED", u"+",
-                                             u"\u2212", u"\u25B2", u"\u2714", u"\u2716"};
+    // Glyphs every common sans-serif font has (DejaVu lacks the media-control ones).
+    static const char16_t* const glyphs[] = {u"|\u25C0", u"\u25C0", u"\u25B6", u"\u25B6|", u"+",
+                                             u"\u2212", u"\u25B2", u"\u2713", u"\u2717"};
     return QString::fromUtf16(glyphs[which]);
 }
 

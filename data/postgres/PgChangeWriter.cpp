@@ -49,8 +49,14 @@ void PgChangeWriter::apply(const std::vector<const PendingChange*>& changes) {
 
     const bool nested = m_session.inTransaction();
     m_session.exec(nested ? "SAVEPOINT rowcart_apply" : "BEGIN");
+    QByteArray xid;
     try {
         write(changes);
+        if (nested)
+            m_session.exec("RELEASE SAVEPOINT rowcart_apply");
+        else
+            xid = QByteArray(
+                PQgetvalue(m_session.exec("SELECT pg_catalog.txid_current()").get(), 0, 0));
     } catch (const EDBEngineError& e) {
         rollbackQuietly(m_session.handle(), nested);
         if (e.connectionUsable())
@@ -65,24 +71,18 @@ void PgChangeWriter::apply(const std::vector<const PendingChange*>& changes) {
         rollbackQuietly(m_session.handle(), nested);
         throw;
     }
-    if (nested) {
-        m_session.exec("RELEASE SAVEPOINT rowcart_apply");
-        return;
-    }
-    commit();
+    if (!nested)
+        commit(xid);
 }
 
-void PgChangeWriter::commit() {
-    QByteArray xid;
+void PgChangeWriter::commit(const QByteArray& xid) {
     try {
-        xid =
-            QByteArray(PQgetvalue(m_session.exec("SELECT pg_catalog.txid_current()").get(), 0, 0));
         const PgResultPtr r = m_session.exec("COMMIT");
         // A transaction that failed on the way answers COMMIT with ROLLBACK.
         if (qstrcmp(PQcmdStatus(r.get()), "COMMIT") != 0)
             throw EDBEngineError(QStringLiteral("The changes were rolled back"), QString(), true);
     } catch (const EDBEngineError& e) {
-        if (e.connectionUsable() || xid.isEmpty()) {
+        if (e.connectionUsable()) {
             rollbackQuietly(m_session.handle(), false);
             throw;
         }

@@ -20,7 +20,8 @@ public:
     void apply(const std::vector<const PendingChange*>& changes);
 
 private:
-    void commit();
+    // Commits the transaction with this id.
+    void commit(const QByteArray& xid);
     void settleLostCommit(const QByteArray& xid, const EDBEngineError& lost);
     void write(const std::vector<const PendingChange*>& changes);
     // The columns an insert of these values writes: every column with a value, and those

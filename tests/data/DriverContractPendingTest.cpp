@@ -231,3 +231,31 @@ TEST_P(DriverContract, DeletingEveryRowStaysPendingUntilCancelled) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_P(DriverContract, WithoutCachedUpdatesEachPostIsWrittenAtOnce) {
+    createItems(QStringLiteral("ITEMS"), {1, 2});
+    auto t = MakeTable(QStringLiteral("dbTo"), QStringLiteral("ITEMS"));
+    t->CachedUpdates = false;
+    t->OpenTable();
+    insertItem(*t, 3, QStringLiteral("three"));
+    EXPECT_FALSE(t->HasPendingUpdates());
+    t->MoveFirst();
+    t->StartEdit();
+    t->FieldAt(1)->WriteText(QStringLiteral("first"));
+    t->PostRecord();
+    t->MoveTo(1);
+    t->DeleteRecord();
+    EXPECT_EQ(t->RecordCount(), 2);
+    EXPECT_EQ(columnTexts(QStringLiteral("ITEMS"), QStringLiteral("NAME")),
+              QStringList({"first", "three"}));
+    try {
+        t->CommitPendingUpdates();
+        FAIL() << "committed without cached updates";
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("Not in cached update mode"));
+    }
+}
+
+}  // namespace

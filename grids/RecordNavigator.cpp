@@ -19,7 +19,7 @@ QString objectNameOf(RecordNavigator::Button which) {
 QString glyphOf(RecordNavigator::Button which) {
     // Glyphs every common sans-serif font has (DejaVu lacks the media-control ones).
     static const char16_t* const glyphs[] = {u"|\u25C0", u"\u25C0", u"\u25B6", u"\u25B6|", u"+",
-                                             u"\u2212", u"\u25B2", u"\u2713", u"\u2717"};
+                                             u"\u2212",  u"\u25B2", u"\u2713", u"\u2717"};
     return QString::fromUtf16(glyphs[which]);
 }
 

@@ -3,8 +3,7 @@
 #include "settings/FormStorage.h"
 #include "settings/SaveDialogState.h"
 
-TfSQL::TfSQL(QWidget* parent) : QMainWindow(parent, Qt::Window)
-{
+TfSQL::TfSQL(QWidget* parent) : QMainWindow(parent, Qt::Window) {
     setObjectName(QStringLiteral("fSQL"));
     setWindowTitle(QStringLiteral("SQL"));
     resize(748, 359);

@@ -104,8 +104,9 @@ TEST_P(DriverContract, ValuesSurviveACommitAndReread) {
         EXPECT_TRUE(field->IsNullValue()) << field->FieldName().toStdString();
         EXPECT_EQ(field->ReadText(), QString());
         if (KindOf(field->FieldType()) == FieldKind::Integer ||
-            KindOf(field->FieldType()) == FieldKind::Float)
+            KindOf(field->FieldType()) == FieldKind::Float) {
             EXPECT_EQ(field->ReadNumber(), 0.0);
+        }
     }
 }
 

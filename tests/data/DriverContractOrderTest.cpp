@@ -56,9 +56,10 @@ TEST_P(DriverContract, TextKeysOrderAsTheirBookmarks) {
     int seen = 0;
     for (t->MoveFirst(); !t->AtEnd(); t->MoveNext(), ++seen) {
         const QByteArray mark = t->CurrentBookmark();
-        if (!previous.isEmpty())
+        if (!previous.isEmpty()) {
             EXPECT_EQ(t->CompareBookmarks(previous, mark), -1)
                 << t->FieldAt(0)->ReadText().toStdString();
+        }
         previous = mark;
     }
     EXPECT_EQ(seen, words.size());

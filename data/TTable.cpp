@@ -504,6 +504,20 @@ void TTable::writeThrough(const PendingChange& change) {
     m_window.clear();
 }
 
+const Row& TTable::currentStoredValues() const {
+    return m_window.rows[static_cast<size_t>(m_windowIndex)].values;
+}
+
+PendingChange TTable::currentStoredChange(PendingChange::Kind kind) const {
+    PendingChange change;
+    change.kind = kind;
+    change.key = m_key;
+    change.original = currentStoredValues();
+    if (kind == PendingChange::Modify)
+        change.values = m_current;
+    return change;
+}
+
 void TTable::PostRecord() {
     requireActive();
     if (m_state == TableState::Browse)
@@ -538,14 +552,9 @@ void TTable::PostRecord() {
     if (m_position == Position::Pending) {
         m_pending.updateInsertion(m_pendingIndex, m_current);
     } else if (CachedUpdates) {
-        m_pending.modifyStored(m_key, m_window.rows[static_cast<size_t>(m_windowIndex)].values,
-                               m_current);
+        m_pending.modifyStored(m_key, currentStoredValues(), m_current);
     } else {
-        PendingChange change;
-        change.kind = PendingChange::Modify;
-        change.key = m_key;
-        change.original = m_window.rows[static_cast<size_t>(m_windowIndex)].values;
-        change.values = m_current;
+        const PendingChange change = currentStoredChange(PendingChange::Modify);
         try {
             writeThrough(change);
         } catch (...) {
@@ -600,14 +609,9 @@ void TTable::DeleteRecord() {
     if (m_position == Position::Pending) {
         m_pending.removeInsertion(m_pendingIndex);
     } else if (CachedUpdates) {
-        m_pending.deleteStored(m_key, m_window.rows[static_cast<size_t>(m_windowIndex)].values,
-                               currentStoredPosition());
+        m_pending.deleteStored(m_key, currentStoredValues(), currentStoredPosition());
     } else {
-        PendingChange change;
-        change.kind = PendingChange::Delete;
-        change.key = m_key;
-        change.original = m_window.rows[static_cast<size_t>(m_windowIndex)].values;
-        writeThrough(change);
+        writeThrough(currentStoredChange(PendingChange::Delete));
     }
     const qint64 count = RecordCount();
     if (count == 0)

@@ -120,6 +120,10 @@ private:
     void setFieldValue(int index, const QVariant& value);
     void validateRequired() const;
     void writeThrough(const PendingChange& change);
+    // The current stored row's values as read from the database.
+    const Row& currentStoredValues() const;
+    // The change of the current stored row as it would be written (values only for Modify).
+    PendingChange currentStoredChange(PendingChange::Kind kind) const;
     void loadStoredRow(int index);
     void loadPendingRow(int index);
     void setEmptyCursor();

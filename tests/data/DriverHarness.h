@@ -23,8 +23,9 @@ public:
     // (an auto-increment primary key), VARCHAR(n), CHAR(n), DOUBLE, MONEY, NUMERIC(p,s), DATE,
     // TIME, TIMESTAMP, BOOLEAN, BLOB, CLOB.
     virtual QString columnType(const QString& generic) const = 0;
-    // The field type the driver reports for a generic type name.
-    virtual TFieldType fieldType(const QString& generic) const = 0;
+    // The field type the driver reports for a generic type name; the common answers, which a
+    // driver overrides where it differs.
+    virtual TFieldType fieldType(const QString& generic) const;
 };
 
 std::vector<std::shared_ptr<DriverHarness>>& DriverHarnesses();

@@ -3,6 +3,23 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+TFieldType DriverHarness::fieldType(const QString& generic) const {
+    static const QMap<QString, TFieldType> types = {
+        {QStringLiteral("INTEGER"), ftInteger},    {QStringLiteral("SMALLINT"), ftSmallint},
+        {QStringLiteral("BIGINT"), ftLargeint},    {QStringLiteral("SERIAL"), ftAutoInc},
+        {QStringLiteral("DOUBLE"), ftFloat},       {QStringLiteral("MONEY"), ftCurrency},
+        {QStringLiteral("DATE"), ftDate},          {QStringLiteral("TIME"), ftTime},
+        {QStringLiteral("TIMESTAMP"), ftDateTime}, {QStringLiteral("BOOLEAN"), ftBoolean},
+        {QStringLiteral("BLOB"), ftBlob},          {QStringLiteral("CLOB"), ftMemo}};
+    if (generic.startsWith(QLatin1String("VARCHAR")))
+        return ftString;
+    if (generic.startsWith(QLatin1String("CHAR")))
+        return ftFixedChar;
+    if (generic.startsWith(QLatin1String("NUMERIC")))
+        return ftBCD;
+    return types.value(generic, ftUnknown);
+}
+
 std::vector<std::shared_ptr<DriverHarness>>& DriverHarnesses() {
     static std::vector<std::shared_ptr<DriverHarness>> harnesses;
     return harnesses;
@@ -27,23 +44,6 @@ public:
         if (generic == QLatin1String("SERIAL"))
             return QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
         return generic;
-    }
-
-    TFieldType fieldType(const QString& generic) const override {
-        static const QMap<QString, TFieldType> types = {
-            {QStringLiteral("INTEGER"), ftInteger},    {QStringLiteral("SMALLINT"), ftSmallint},
-            {QStringLiteral("BIGINT"), ftLargeint},    {QStringLiteral("SERIAL"), ftAutoInc},
-            {QStringLiteral("DOUBLE"), ftFloat},       {QStringLiteral("MONEY"), ftCurrency},
-            {QStringLiteral("DATE"), ftDate},          {QStringLiteral("TIME"), ftTime},
-            {QStringLiteral("TIMESTAMP"), ftDateTime}, {QStringLiteral("BOOLEAN"), ftBoolean},
-            {QStringLiteral("BLOB"), ftBlob},          {QStringLiteral("CLOB"), ftMemo}};
-        if (generic.startsWith(QLatin1String("VARCHAR")))
-            return ftString;
-        if (generic.startsWith(QLatin1String("CHAR")))
-            return ftFixedChar;
-        if (generic.startsWith(QLatin1String("NUMERIC")))
-            return ftBCD;
-        return types.value(generic, ftUnknown);
     }
 
 private:

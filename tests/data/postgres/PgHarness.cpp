@@ -34,23 +34,15 @@ public:
         return types.value(generic, generic);
     }
 
+    // A long text is plain text here, and a scale above four keeps every digit.
     TFieldType fieldType(const QString& generic) const override {
-        static const QMap<QString, TFieldType> types = {
-            {QStringLiteral("INTEGER"), ftInteger},    {QStringLiteral("SMALLINT"), ftSmallint},
-            {QStringLiteral("BIGINT"), ftLargeint},    {QStringLiteral("SERIAL"), ftAutoInc},
-            {QStringLiteral("DOUBLE"), ftFloat},       {QStringLiteral("MONEY"), ftCurrency},
-            {QStringLiteral("DATE"), ftDate},          {QStringLiteral("TIME"), ftTime},
-            {QStringLiteral("TIMESTAMP"), ftDateTime}, {QStringLiteral("BOOLEAN"), ftBoolean},
-            {QStringLiteral("BLOB"), ftBlob},          {QStringLiteral("CLOB"), ftString}};
-        if (generic.startsWith(QLatin1String("VARCHAR")))
+        if (generic == QLatin1String("CLOB"))
             return ftString;
-        if (generic.startsWith(QLatin1String("CHAR")))
-            return ftFixedChar;
         static const QRegularExpression numeric(QStringLiteral("^NUMERIC\\((\\d+),(\\d+)\\)$"));
         const QRegularExpressionMatch m = numeric.match(generic);
         if (m.hasMatch())
             return m.captured(2).toInt() <= 4 ? ftBCD : ftFMTBcd;
-        return types.value(generic, ftUnknown);
+        return DriverHarness::fieldType(generic);
     }
 };
 

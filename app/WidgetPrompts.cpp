@@ -4,6 +4,7 @@
 #include "app/TablePasswordDialog.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -53,4 +54,9 @@ std::optional<QString> WidgetPrompts::saveFileName(const FileRequest& request) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().first();
+}
+
+int WidgetPrompts::execDialog(QObject& dialog) {
+    auto* widget = qobject_cast<QDialog*>(&dialog);
+    return widget ? widget->exec() : 0;
 }

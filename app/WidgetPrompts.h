@@ -10,4 +10,5 @@ public:
     std::optional<Login> login(const QString& databaseName, const QString& userName) override;
     bool tablePassword(TSession& session) override;
     std::optional<QString> saveFileName(const FileRequest& request) override;
+    int execDialog(QObject& dialog) override;
 };

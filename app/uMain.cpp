@@ -6,6 +6,7 @@
 #include "app/ConnectionsController.h"
 #include "app/DialogFont.h"
 #include "app/MainActions.h"
+#include "app/MainBatchHost.h"
 #include "app/MainLayout.h"
 #include "app/PendingUpdatesQuestion.h"
 #include "data/TDatabase.h"
@@ -17,11 +18,14 @@
 #include "script/uSQL.h"
 #include "settings/FormStorage.h"
 #include "settings/uSetup.h"
+#include "transfer/BatchRun.h"
+#include "transfer/uFromTo.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
 
@@ -52,6 +56,10 @@ TfMain::TfMain(QWidget* parent) : QMainWindow(parent) {
 
     // Created after the controls, so the grids are released before the tables they show.
     createEngineObjects();
+    m_batchHost = std::make_unique<MainBatchHost>(*m_controls, *m_tFrom, *m_tTo);
+    m_batchRun = std::make_unique<BatchRun>(*m_batchHost);
+    QObject::connect(m_controls->bStop, &QPushButton::clicked, this,
+                     [this] { m_batchRun->Stop(); });
     bindGrids();
     bindCommands();
     runCreationSteps();
@@ -146,6 +154,10 @@ void TfMain::runCreationSteps() {
                            QStringLiteral("dbgFrom.Height")};
     storage.options = WindowPlacement::fpState | WindowPlacement::fpPosition;
     new FormStorage(this, storage);
+}
+
+int TfMain::ShowFieldMapping() {
+    return ::ShowFieldMapping(*m_tFrom, *m_tTo, m_mapping, this);
 }
 
 int TfMain::sourceGridHeight() const {

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "transfer/FieldMapping.h"
+
 #include <QMainWindow>
 #include <memory>
 
+class BatchRun;
 class ConnectionsController;
+class MainBatchHost;
 class MainActions;
 class MainLayout;
 class TDatabase;
@@ -28,6 +32,13 @@ public:
     TDatabase& dbTo() const { return *m_dbTo; }
     TTable& tFrom() const { return *m_tFrom; }
     TTable& tTo() const { return *m_tTo; }
+
+    // The batch run shared by "Data Move !" and "Generate SQL..", and the mapping array its
+    // mapping dialog fills.
+    BatchRun& batchRun() const { return *m_batchRun; }
+    FieldMappingArray& mapping() { return m_mapping; }
+    // Shows the mapping dialog for the two tables; returns its modal result (1 is OK).
+    int ShowFieldMapping();
 
     TfSQL* fSQL() const { return m_fSQL; }
     TfSetup* fSetup() const { return m_fSetup; }
@@ -59,6 +70,9 @@ private:
     TTable* m_tFrom = nullptr;
     TTable* m_tTo = nullptr;
     ConnectionsController* m_connections = nullptr;
+    std::unique_ptr<MainBatchHost> m_batchHost;
+    std::unique_ptr<BatchRun> m_batchRun;
+    FieldMappingArray m_mapping;
     TfSQL* m_fSQL = nullptr;
     TfSetup* m_fSetup = nullptr;
 };

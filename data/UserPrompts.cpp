@@ -22,6 +22,7 @@ public:
     std::optional<Login> login(const QString&, const QString&) override { return std::nullopt; }
     bool tablePassword(TSession&) override { return false; }
     std::optional<QString> saveFileName(const FileRequest&) override { return std::nullopt; }
+    int execDialog(QObject&) override { return 2; }
 };
 
 UserPrompts* g_prompts = nullptr;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -41,6 +42,10 @@ public:
     virtual bool tablePassword(TSession& session) = 0;
     // The chosen path, or empty on Cancel.
     virtual std::optional<QString> saveFileName(const FileRequest& request) = 0;
+    // Shows a dialog the caller built (a QDialog, passed as a QObject so that this interface
+    // stays free of widget types) modally and returns its result code: 1 for OK or Accepted,
+    // 0 or 2 for Cancel. Tests answer by inspecting and changing the dialog's controls.
+    virtual int execDialog(QObject& dialog) = 0;
 };
 
 // The installed implementation. Until one is installed, every question is answered with

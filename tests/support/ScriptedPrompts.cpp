@@ -60,10 +60,23 @@ std::optional<QString> ScriptedPrompts::saveFileName(const FileRequest& request)
     return answer;
 }
 
+int ScriptedPrompts::execDialog(QObject& dialog) {
+    m_dialogs.append(dialog.objectName());
+    if (m_dialogAnswers.empty()) {
+        ADD_FAILURE() << "unexpected dialog " << dialog.objectName().toStdString();
+        return 2;
+    }
+    DialogAnswer answer = std::move(m_dialogAnswers.front());
+    m_dialogAnswers.pop_front();
+    return answer(dialog);
+}
+
 void ScriptedPrompts::reset() {
     m_messageAnswers.clear();
     m_loginAnswers.clear();
     m_fileAnswers.clear();
+    m_dialogAnswers.clear();
+    m_dialogs.clear();
     m_messages.clear();
     m_logins.clear();
     m_fileRequests.clear();
@@ -71,5 +84,6 @@ void ScriptedPrompts::reset() {
 }
 
 bool ScriptedPrompts::allAnswersUsed() const {
-    return m_messageAnswers.empty() && m_loginAnswers.empty() && m_fileAnswers.empty();
+    return m_messageAnswers.empty() && m_loginAnswers.empty() && m_fileAnswers.empty() &&
+           m_dialogAnswers.empty();
 }

@@ -1,6 +1,6 @@
 #include "data/Exceptions.h"
 #include "data/KeyCodec.h"
-#include "tests/data/postgres/PgTestServer.h"
+#include "tests/support/PgTestServer.h"
 
 #include <algorithm>
 

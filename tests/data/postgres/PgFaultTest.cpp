@@ -1,6 +1,6 @@
 #include "data/Exceptions.h"
 #include "tests/data/postgres/PgPrivateCluster.h"
-#include "tests/data/postgres/PgTestServer.h"
+#include "tests/support/PgTestServer.h"
 
 #include <thread>
 

@@ -1,5 +1,5 @@
 #include "tests/data/DriverHarness.h"
-#include "tests/data/postgres/PgTestServer.h"
+#include "tests/support/PgTestServer.h"
 
 #include <QRegularExpression>
 

@@ -1,5 +1,5 @@
 #include "data/Exceptions.h"
-#include "tests/data/postgres/PgTestServer.h"
+#include "tests/support/PgTestServer.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/data/postgres/PgTestServer.h"
+#include "tests/support/PgTestServer.h"
 
 #include "data/KeyCodec.h"
 #include "data/postgres/PgDriver.h"

@@ -1,0 +1,50 @@
+#include "app/MainBatchHost.h"
+
+#include "app/ActionToolBar.h"
+#include "app/AnchorPanel.h"
+#include "app/MainLayout.h"
+#include "data/TTable.h"
+#include "grids/RecordGrid.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QProgressBar>
+
+void MainBatchHost::enterBusy(int count) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_controls.pProgress->show();
+    m_controls.prbar->setMaximum(count);
+    m_controls.prbar->setValue(0);
+    m_target.SuspendControls();
+    m_source.SuspendControls();
+    setWorkingControlsEnabled(false);
+    m_controls.pProgress->window()->repaint();
+}
+
+void MainBatchHost::leaveBusy() {
+    m_controls.pProgress->hide();
+    m_target.ResumeControls();
+    m_source.ResumeControls();
+    setWorkingControlsEnabled(true);
+    QApplication::restoreOverrideCursor();
+}
+
+void MainBatchHost::processEvents() {
+    QApplication::processEvents();
+}
+
+void MainBatchHost::showProgress(int position, int count, bool repaintNow) {
+    m_controls.prbar->setValue(position);
+    m_controls.pInfo->setText(QStringLiteral("%1/%2").arg(position).arg(count));
+    if (repaintNow)
+        m_controls.prbar->repaint();
+}
+
+void MainBatchHost::setWorkingControlsEnabled(bool enabled) {
+    m_controls.dbgFrom->setEnabled(enabled);
+    m_controls.dbgTo->setEnabled(enabled);
+    m_controls.tbMain->setEnabled(enabled);
+    m_controls.pFrom->setEnabled(enabled);
+    m_controls.pTo->setEnabled(enabled);
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class RowSelection;
+class TTable;
+
+// What a batch run needs of the window around it: the busy state, the event pass and the
+// progress display. The window implements it; tests and the command line supply their own.
+class BatchHost {
+public:
+    virtual ~BatchHost() = default;
+
+    // Wait cursor, progress panel with the bar set to 0 of `count`, both tables' controls
+    // suspended (target first), the window's working controls disabled, a repaint.
+    virtual void enterBusy(int count) = 0;
+    // The busy state undone in the reverse order.
+    virtual void leaveBusy() = 0;
+    // One pass over the pending window events (clicks on Stop among them).
+    virtual void processEvents() = 0;
+    // Bar at `position`, info text "position/count"; `repaintNow` paints the bar at once.
+    virtual void showProgress(int position, int count, bool repaintNow) = 0;
+};
+
+// The pieces a caller hands the batch run.
+struct BatchPieces {
+    // Before the busy state; false ends the run with nothing changed.
+    std::function<bool()> prepare;
+    // Tested with the stop flag after each event pass; may be empty.
+    std::function<bool()> extraStop;
+    // Rows the selection no longer holds are passed over (the data move).
+    bool skipUnselected = false;
+    // The progress update inside the per-row guard (data move), or before it with an
+    // immediate repaint (script generation).
+    bool progressInsideGuard = true;
+    // The per-row action for list position `index`; throws on failure.
+    std::function<void(int index)> rowStep;
+    // Asks the per-row question for a failure's message; true stops the run.
+    std::function<bool(const QString& message)> stopAfterError;
+    // After the loop, however it was left (but not after an escaped error); may be empty.
+    std::function<void()> closing;
+};
+
+// The frame shared by "Data Move !" and "Generate SQL..": the selection check, the mapping
+// dialog, the busy state, the loop over the selected rows in record order with Stop and
+// progress, the per-row question and the closing step.
+class BatchRun {
+public:
+    explicit BatchRun(BatchHost& host) : m_host(host) {}
+
+    bool active() const { return m_active; }
+    bool stopFlag() const { return m_stop; }
+    // The Stop button: sets the flag, nothing else.
+    void Stop() { m_stop = true; }
+
+    // `showMapping` shows the mapping dialog and returns its modal result (1 is OK). A run
+    // asked for while one is active (its shortcut reaches the window during the event pass)
+    // does nothing.
+    void RunBatch(TTable& source, RowSelection& selection, const std::function<int()>& showMapping,
+                  const BatchPieces& pieces);
+
+private:
+    BatchHost& m_host;
+    bool m_active = false;
+    bool m_stop = false;
+};

@@ -12,8 +12,8 @@
 namespace {
 
 [[noreturn]] void malformed(const QString& path, int line, const QString& what) {
-    throw EDatabaseError(
-        QStringLiteral("Alias configuration %1, line %2: %3").arg(path).arg(line).arg(what));
+    throw EDatabaseError(QStringLiteral("Alias configuration %1, line %2: %3")
+                             .arg(path, QString::number(line), what));
 }
 
 }  // namespace

@@ -178,7 +178,8 @@ void fillProducts(sqlite3* db, Random& rnd) {
         sqlite3_stmt* s = stmt.get();
         bindText(s, 1, QStringLiteral("P%1").arg(i * 7 + 100, 6, 10, QLatin1Char('0')));
         const QString good = QString::fromUtf8(Goods[static_cast<size_t>(rnd.below(10))]);
-        bindText(s, 2, QStringLiteral("%1, model %2").arg(good).arg(rnd.below(90) + 10));
+        bindText(s, 2,
+                 QStringLiteral("%1, model %2").arg(good, QString::number(rnd.below(90) + 10)));
         sqlite3_bind_double(s, 3, (rnd.below(40000) + 99) / 100.0);
         sqlite3_bind_int(s, 4, rnd.below(120) - 5);
         if (!rnd.chance(30)) {

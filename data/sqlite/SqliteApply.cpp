@@ -92,27 +92,28 @@ void SqliteTable::applyInsert(const PendingChange& change) {
 QString SqliteTable::keyMatch(int& parameter) const {
     QStringList parts;
     for (const QString& key : m_keyExprs)
-        parts.append(QStringLiteral("%1 IS ?%2").arg(key).arg(parameter++));
+        parts.append(key + QStringLiteral(" IS ?") + QString::number(parameter++));
     return parts.join(QStringLiteral(" AND "));
 }
 
 // Compares a column with the value it had when read, tolerant of the column's own storage
 // form (numbers in untyped columns, other spellings of a date).
+// A quoted name may hold "%1" itself: every statement is filled in by one pass of arg().
 QString SqliteTable::valueMatch(int column, int parameter) const {
     const QString col = m_quoted[column];
+    const QString param = QStringLiteral("?") + QString::number(parameter);
     switch (KindOf(m_columns[column].type)) {
         case FieldKind::Date:
         case FieldKind::Time:
         case FieldKind::DateTime:
             return QStringLiteral(
-                       "(%1 IS ?%2 OR (julianday(%1) IS NOT NULL AND julianday(%1) = "
-                       "julianday(?%2)))")
-                .arg(col)
-                .arg(parameter);
+                       "(%1 IS %2 OR (julianday(%1) IS NOT NULL AND julianday(%1) = "
+                       "julianday(%2)))")
+                .arg(col, param);
         case FieldKind::Text:
-            return QStringLiteral("(%1 IS ?%2 OR CAST(%1 AS TEXT) IS ?%2)").arg(col).arg(parameter);
+            return QStringLiteral("(%1 IS %2 OR CAST(%1 AS TEXT) IS %2)").arg(col, param);
         default:
-            return QStringLiteral("%1 IS ?%2").arg(col).arg(parameter);
+            return col + QStringLiteral(" IS ") + param;
     }
 }
 
@@ -136,7 +137,7 @@ void SqliteTable::applyModify(const PendingChange& change, TUpdateMode mode) {
     int parameter = 1;
     QStringList sets;
     for (int c : changed)
-        sets.append(QStringLiteral("%1 = ?%2").arg(m_quoted[c]).arg(parameter++));
+        sets.append(m_quoted[c] + QStringLiteral(" = ?") + QString::number(parameter++));
     QString where = keyMatch(parameter);
     QList<QPair<int, int>> comparedParams;
     for (int c : compared) {

@@ -97,27 +97,61 @@ const AliasDefinition* AliasConfig::find(const QString& name) const {
 }
 
 void AliasConfig::ensureDefault(const QString& path) {
-    if (QFileInfo::exists(path))
+    const QFileInfo info(path);
+    if (info.exists())
         return;
-    const QDir dir = QFileInfo(path).absoluteDir();
+    if (info.isSymLink())
+        throw EDatabaseError(
+            QStringLiteral("Alias configuration %1 is a symbolic link to %2, which does not exist")
+                .arg(path, info.symLinkTarget()));
+    const QDir dir = info.absoluteDir();
     if (!QDir().mkpath(dir.absolutePath()))
         throw EDatabaseError(QStringLiteral("Cannot create the folder %1").arg(dir.absolutePath()));
-    DemoDatabases::create(dir.absoluteFilePath(QStringLiteral("demo.db")), true);
-    DemoDatabases::create(dir.absoluteFilePath(QStringLiteral("work.db")), false);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        throw EDatabaseError(QStringLiteral("Cannot write alias configuration %1: %2")
-                                 .arg(path, file.errorString()));
-    QTextStream out(&file);
-    out << "; Rowcart database aliases: one [ALIAS] section each, in the order the alias lists "
-           "show.\n"
-           "; DRIVER=SQLITE with PATH (relative to this file), or DRIVER=POSTGRES with SERVER "
-           "NAME,\n"
-           "; PORT, DATABASE NAME and optionally USER NAME (then a login is asked) and OPTIONS.\n\n"
-           "[DEMO]\nDRIVER=SQLITE\nPATH=demo.db\n\n"
-           "[WORK]\nDRIVER=SQLITE\nPATH=work.db\n";
-    out.flush();
-    if (!file.commit())
-        throw EDatabaseError(QStringLiteral("Cannot write alias configuration %1: %2")
-                                 .arg(path, file.errorString()));
+    struct Demo {
+        QString alias, stem;
+        bool withRows;
+    };
+    const Demo demos[] = {{QStringLiteral("DEMO"), QStringLiteral("demo"), true},
+                          {QStringLiteral("WORK"), QStringLiteral("work"), false}};
+    QStringList created;
+    QString notes, sections;
+    try {
+        for (const Demo& demo : demos) {
+            // A file of the user's under the usual name is left alone.
+            const QString name = DemoDatabases::createFree(dir, demo.stem, demo.withRows);
+            const QString usual = demo.stem + QStringLiteral(".db");
+            if (name.isEmpty()) {
+                notes +=
+                    QStringLiteral("; %1 and its numbered variants exist already: no %2 alias.\n")
+                        .arg(usual, demo.alias);
+                continue;
+            }
+            created.append(dir.absoluteFilePath(name));
+            if (name != usual)
+                notes += QStringLiteral("; %1 existed already and was left alone: %2 uses %3.\n")
+                             .arg(usual, demo.alias, name);
+            sections += QStringLiteral("\n[%1]\nDRIVER=SQLITE\nPATH=%2\n").arg(demo.alias, name);
+        }
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+            throw EDatabaseError(QStringLiteral("Cannot write alias configuration %1: %2")
+                                     .arg(path, file.errorString()));
+        QTextStream out(&file);
+        out << "; Rowcart database aliases: one [ALIAS] section each, in the order the alias "
+               "lists show.\n"
+               "; DRIVER=SQLITE with PATH (relative to this file), or DRIVER=POSTGRES with SERVER "
+               "NAME,\n"
+               "; PORT, DATABASE NAME and optionally USER NAME (then a login is asked) and "
+               "OPTIONS.\n"
+            << notes << sections;
+        out.flush();
+        if (!file.commit())
+            throw EDatabaseError(QStringLiteral("Cannot write alias configuration %1: %2")
+                                     .arg(path, file.errorString()));
+    } catch (...) {
+        // Only what this call created goes.
+        for (const QString& database : created)
+            QFile::remove(database);
+        throw;
+    }
 }

@@ -21,7 +21,8 @@ public:
     static AliasConfig load(const QString& path);
 
     // Creates the file with the demo aliases DEMO and WORK, and their databases beside it, when
-    // it does not exist yet.
+    // it does not exist yet. Files already there keep their names and contents: a demo database
+    // takes the next free name instead. A link to nowhere as the file is an error.
     static void ensureDefault(const QString& path);
 
     const QVector<AliasDefinition>& aliases() const { return m_aliases; }

@@ -1,9 +1,11 @@
 #include "data/DemoDatabases.h"
 
+#include "data/Exceptions.h"
 #include "data/sqlite/SqliteHandles.h"
 
 #include <QDate>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 #include <array>
 
@@ -207,23 +209,47 @@ void fillProducts(sqlite3* db, Random& rnd) {
 
 }  // namespace
 
-void create(const QString& path, bool withRows) {
-    QFile::remove(path);
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &raw,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    SqliteDb db(raw);
-    if (rc != SQLITE_OK)
-        ThrowSqliteError(db.get(), rc, QStringLiteral("Cannot create %1").arg(path));
-    ExecSqlite(db.get(), "BEGIN");
-    ExecSqlite(db.get(), Schema);
-    if (withRows) {
-        Random rnd;
-        fillCustomers(db.get(), rnd);
-        fillOrders(db.get(), rnd);
-        fillProducts(db.get(), rnd);
+bool create(const QString& path, bool withRows) {
+    // O_EXCL: an existing file, or a link even to nowhere, is never opened, let alone replaced.
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        const QFileInfo info(path);
+        if (info.exists() || info.isSymLink())
+            return false;
+        throw EDatabaseError(QStringLiteral("Cannot create %1: %2").arg(path, file.errorString()));
     }
-    ExecSqlite(db.get(), "COMMIT");
+    file.close();
+    try {
+        sqlite3* raw = nullptr;
+        const int rc = sqlite3_open_v2(path.toUtf8().constData(), &raw,
+                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr);
+        SqliteDb db(raw);
+        if (rc != SQLITE_OK)
+            ThrowSqliteError(db.get(), rc, QStringLiteral("Cannot create %1").arg(path));
+        ExecSqlite(db.get(), "BEGIN");
+        ExecSqlite(db.get(), Schema);
+        if (withRows) {
+            Random rnd;
+            fillCustomers(db.get(), rnd);
+            fillOrders(db.get(), rnd);
+            fillProducts(db.get(), rnd);
+        }
+        ExecSqlite(db.get(), "COMMIT");
+    } catch (...) {
+        QFile::remove(path);
+        throw;
+    }
+    return true;
+}
+
+QString createFree(const QDir& dir, const QString& stem, bool withRows) {
+    for (int n = 1; n <= 99; ++n) {
+        const QString name = n == 1 ? stem + QStringLiteral(".db")
+                                    : QStringLiteral("%1-%2.db").arg(stem, QString::number(n));
+        if (create(dir.absoluteFilePath(name), withRows))
+            return name;
+    }
+    return QString();
 }
 
 }  // namespace DemoDatabases

@@ -6,6 +6,7 @@
 #include "tests/support/ScriptedPrompts.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 namespace {
@@ -115,6 +116,46 @@ TEST(AliasConfig, FirstStartCreatesTheDemoAliases) {
     EXPECT_GT(apostrophes, 0);
     demo->Disconnect();
     work->Disconnect();
+    qunsetenv("ROWCART_ALIASES");
+    TSession::ReloadAliases();
+}
+
+TEST(AliasConfig, FirstStartLeavesExistingFilesAlone) {
+    QTemporaryDir dir;
+    const QByteArray mine("the user's own work.db");
+    writeFile(dir, QStringLiteral("work.db"), mine);
+    const QString demoLink = dir.filePath(QStringLiteral("demo.db"));
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("elsewhere.db")), demoLink));
+    const QString path = dir.filePath(QStringLiteral("aliases.conf"));
+    qputenv("ROWCART_ALIASES", path.toUtf8());
+    TSession::ReloadAliases();
+    const AliasConfig& config = TSession::Aliases();
+    ASSERT_EQ(config.aliases().size(), 2);
+    EXPECT_EQ(config.find(QStringLiteral("DEMO"))->params.value(QStringLiteral("PATH")),
+              dir.filePath(QStringLiteral("demo-2.db")));
+    EXPECT_EQ(config.find(QStringLiteral("WORK"))->params.value(QStringLiteral("PATH")),
+              dir.filePath(QStringLiteral("work-2.db")));
+    QFile work(dir.filePath(QStringLiteral("work.db")));
+    ASSERT_TRUE(work.open(QIODevice::ReadOnly));
+    EXPECT_EQ(work.readAll(), mine);
+    EXPECT_TRUE(QFileInfo(demoLink).isSymLink());
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("elsewhere.db"))));
+
+    // An alias file that is a link to nowhere is reported, not replaced.
+    const QString dangling = dir.filePath(QStringLiteral("dangling.conf"));
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("gone/aliases.conf")), dangling));
+    qputenv("ROWCART_ALIASES", dangling.toUtf8());
+    TSession::ReloadAliases();
+    try {
+        TSession::Aliases();
+        ADD_FAILURE() << "a dangling link was taken for a missing alias file";
+    } catch (const EDatabaseError& e) {
+        EXPECT_TRUE(e.message().contains(dangling) &&
+                    e.message().contains(QStringLiteral("symbolic link")))
+            << e.message().toStdString();
+    }
+    EXPECT_TRUE(QFileInfo(dangling).isSymLink());
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("gone"))));
     qunsetenv("ROWCART_ALIASES");
     TSession::ReloadAliases();
 }

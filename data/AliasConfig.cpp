@@ -78,10 +78,11 @@ AliasConfig AliasConfig::load(const QString& path) {
     }
     for (const AliasDefinition& alias : config.m_aliases) {
         const QString driver = alias.params.value(QStringLiteral("DRIVER")).toUpper();
-        if (driver != QLatin1String("SQLITE") && driver != QLatin1String("POSTGRES")) {
+        if (driver != QLatin1String("SQLITE") && driver != QLatin1String("POSTGRES") &&
+            driver != QLatin1String("ODBC")) {
             throw EDatabaseError(
-                QStringLiteral(
-                    "Alias configuration %1: alias '%2' needs DRIVER=SQLITE or DRIVER=POSTGRES")
+                QStringLiteral("Alias configuration %1: alias '%2' needs DRIVER=SQLITE, "
+                               "DRIVER=POSTGRES or DRIVER=ODBC")
                     .arg(path, alias.name));
         }
     }

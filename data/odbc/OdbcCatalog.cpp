@@ -1,0 +1,226 @@
+#include "data/odbc/OdbcCatalog.h"
+
+#include "data/Exceptions.h"
+#include "data/odbc/OdbcRead.h"
+#include "data/odbc/OdbcSession.h"
+#include "data/odbc/OdbcTypeMap.h"
+
+#include <sqlext.h>
+#include <QMap>
+
+namespace OdbcCatalog {
+
+namespace {
+
+// A catalog argument: null for "any", else the text.
+struct Arg {
+    QString text;
+    bool given = false;
+    SQLWCHAR* ptr() const { return given ? OdbcWide(text) : nullptr; }
+    SQLSMALLINT length() const { return given ? SQLSMALLINT(text.size()) : 0; }
+};
+
+Arg arg(const QString& text) {
+    return Arg{text, !text.isNull()};
+}
+
+bool isSystemName(const OdbcDialect& dialect, const QString& name) {
+    return dialect.engine == OdbcDialect::Engine::SQLite &&
+           name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive);
+}
+
+// Marks columns the database fills in: what the driver describes as auto-unique, and defaults
+// that draw from a sequence.
+void markGenerated(OdbcSession& session, OdbcRelation& relation) {
+    OdbcStmt stmt(session.dbc());
+    QStringList names;
+    for (const OdbcColumn& column : relation.columns)
+        names.append(column.quoted);
+    const QString sql = QStringLiteral("SELECT ") + names.join(QStringLiteral(", ")) +
+                        QStringLiteral(" FROM ") + relation.quotedName +
+                        QStringLiteral(" WHERE 1 = 0");
+    session.check(SQLPrepareW(stmt.get(), OdbcWide(sql), SQL_NTS), stmt.get());
+    for (int i = 0; i < relation.columns.size(); ++i) {
+        SQLLEN autoUnique = SQL_FALSE;
+        if (SQL_SUCCEEDED(SQLColAttributeW(stmt.get(), SQLUSMALLINT(i + 1),
+                                           SQL_DESC_AUTO_UNIQUE_VALUE, nullptr, 0, nullptr,
+                                           &autoUnique)) &&
+            autoUnique == SQL_TRUE) {
+            relation.columns[i].info.generated = true;
+        }
+    }
+}
+
+QVector<int> indicesOf(const OdbcRelation& relation, const QStringList& names) {
+    QVector<int> key;
+    for (const QString& name : names) {
+        int found = -1;
+        for (int i = 0; i < relation.columns.size(); ++i) {
+            if (relation.columns[i].info.name == name)
+                found = i;
+        }
+        if (found < 0)
+            return {};
+        key.append(found);
+    }
+    return key;
+}
+
+QVector<int> primaryKey(OdbcSession& session, const OdbcRelation& relation, const Arg& catalog,
+                        const Arg& schema) {
+    OdbcStmt stmt(session.dbc());
+    const Arg table = arg(relation.name);
+    session.check(SQLPrimaryKeysW(stmt.get(), catalog.ptr(), catalog.length(), schema.ptr(),
+                                  schema.length(), table.ptr(), table.length()),
+                  stmt.get());
+    QMap<qint64, QString> bySequence;
+    while (SQL_SUCCEEDED(SQLFetch(stmt.get()))) {
+        const QString column = OdbcRead::Text(session, stmt.get(), 4);
+        bySequence.insert(OdbcRead::Integer(session, stmt.get(), 5, bySequence.size() + 1), column);
+    }
+    return indicesOf(relation, bySequence.values());
+}
+
+// The first unique index whose columns are all NOT NULL and comparable.
+QVector<int> uniqueIndex(OdbcSession& session, const OdbcRelation& relation,
+                         const QMap<QString, bool>& notNull, const Arg& catalog,
+                         const Arg& schema) {
+    OdbcStmt stmt(session.dbc());
+    const Arg table = arg(relation.name);
+    session.check(
+        SQLStatisticsW(stmt.get(), catalog.ptr(), catalog.length(), schema.ptr(), schema.length(),
+                       table.ptr(), table.length(), SQL_INDEX_UNIQUE, SQL_QUICK),
+        stmt.get());
+    QStringList order;
+    QMap<QString, QMap<qint64, QString>> indexes;
+    while (SQL_SUCCEEDED(SQLFetch(stmt.get()))) {
+        const qint64 nonUnique = OdbcRead::Integer(session, stmt.get(), 4, 1);
+        const QString index = OdbcRead::Text(session, stmt.get(), 6);
+        const qint64 type = OdbcRead::Integer(session, stmt.get(), 7, SQL_TABLE_STAT);
+        const qint64 position = OdbcRead::Integer(session, stmt.get(), 8, 0);
+        const QString column = OdbcRead::Text(session, stmt.get(), 9);
+        if (type == SQL_TABLE_STAT || nonUnique != 0 || column.isNull())
+            continue;
+        if (!indexes.contains(index))
+            order.append(index);
+        indexes[index].insert(position, column);
+    }
+    for (const QString& index : order) {
+        const QStringList columns = indexes[index].values();
+        bool usable = true;
+        for (const QString& column : columns)
+            usable = usable && notNull.value(column, false);
+        const QVector<int> key = usable ? indicesOf(relation, columns) : QVector<int>();
+        bool comparable = !key.isEmpty();
+        for (int c : key)
+            comparable = comparable && relation.columns[c].comparable;
+        if (comparable)
+            return key;
+    }
+    return {};
+}
+
+}  // namespace
+
+QStringList TableNames(OdbcSession& session, bool systemTables) {
+    OdbcStmt stmt(session.dbc());
+    const QString types =
+        systemTables ? QStringLiteral("'TABLE','SYSTEM TABLE'") : QStringLiteral("'TABLE'");
+    session.check(
+        SQLTablesW(stmt.get(), nullptr, 0, nullptr, 0, nullptr, 0, OdbcWide(types), SQL_NTS),
+        stmt.get());
+    QStringList names;
+    SQLRETURN rc;
+    while (SQL_SUCCEEDED(rc = SQLFetch(stmt.get()))) {
+        const QString name = OdbcRead::Text(session, stmt.get(), 3);
+        if (!name.isEmpty() && (systemTables || !isSystemName(session.dialect(), name)) &&
+            !names.contains(name))
+            names.append(name);
+    }
+    session.check(rc, stmt.get());
+    return names;
+}
+
+OdbcRelation Load(OdbcSession& session, const QString& table) {
+    const OdbcDialect& dialect = session.dialect();
+    OdbcRelation relation;
+    relation.name = table;
+    relation.quotedName = dialect.quoted(table);
+
+    OdbcStmt stmt(session.dbc());
+    const Arg pattern = arg(dialect.pattern(table));
+    session.check(SQLColumnsW(stmt.get(), nullptr, 0, nullptr, 0, pattern.ptr(), pattern.length(),
+                              nullptr, 0),
+                  stmt.get());
+    Arg catalog, schema;
+    bool first = true;
+    QMap<QString, bool> notNull;
+    SQLRETURN rc;
+    while (SQL_SUCCEEDED(rc = SQLFetch(stmt.get()))) {
+        const QString rowCatalog = OdbcRead::Text(session, stmt.get(), 1);
+        const QString rowSchema = OdbcRead::Text(session, stmt.get(), 2);
+        const QString rowTable = OdbcRead::Text(session, stmt.get(), 3);
+        if (rowTable != table)
+            continue;  // a pattern the driver did not escape
+        if (first) {
+            catalog = arg(rowCatalog);
+            schema = arg(rowSchema);
+            first = false;
+        } else if (rowCatalog != catalog.text || rowSchema != schema.text) {
+            continue;  // the same name in another schema
+        }
+        OdbcColumn column;
+        column.info.name = OdbcRead::Text(session, stmt.get(), 4);
+        column.quoted = dialect.quoted(column.info.name);
+        column.sqlType = SQLSMALLINT(OdbcRead::Integer(session, stmt.get(), 5, SQL_VARCHAR));
+        const QString typeName = OdbcRead::Text(session, stmt.get(), 6);
+        column.columnSize =
+            SQLULEN(std::max<qint64>(0, OdbcRead::Integer(session, stmt.get(), 7, 0)));
+        column.digits = SQLSMALLINT(OdbcRead::Integer(session, stmt.get(), 9, 0));
+        const bool nullable =
+            OdbcRead::Integer(session, stmt.get(), 11, SQL_NULLABLE) != SQL_NO_NULLS;
+        QString defaultValue = OdbcRead::Text(session, stmt.get(), 13);
+        if (defaultValue.compare(QLatin1String("NULL"), Qt::CaseInsensitive) == 0)
+            defaultValue = QString();  // some drivers spell out the absent default
+        OdbcTypeMap::MapColumn(column, typeName, dialect.engine);
+        const QString lowerType = typeName.toLower();
+        if (lowerType.contains(QLatin1String("identity")) ||
+            lowerType.contains(QLatin1String("serial")) ||
+            defaultValue.contains(QLatin1String("nextval("), Qt::CaseInsensitive))
+            column.info.generated = true;
+        column.info.required = !nullable && defaultValue.isNull();
+        notNull.insert(column.info.name, !nullable);
+        relation.columns.append(column);
+    }
+    session.check(rc, stmt.get());
+    stmt = OdbcStmt();
+    if (relation.columns.isEmpty())
+        throw EDBEngineError(QStringLiteral("Table does not exist. Table: %1").arg(table),
+                             QStringLiteral("42S02"));
+
+    markGenerated(session, relation);
+    for (OdbcColumn& column : relation.columns) {
+        if (column.info.generated) {
+            column.info.required = false;
+            if (KindOf(column.info.type) == FieldKind::Integer)
+                column.info.type = ftAutoInc;
+        }
+    }
+
+    relation.key = primaryKey(session, relation, catalog, schema);
+    if (relation.key.isEmpty())
+        relation.key = uniqueIndex(session, relation, notNull, catalog, schema);
+    if (relation.key.isEmpty()) {
+        const bool anyComparable = std::any_of(relation.columns.begin(), relation.columns.end(),
+                                               [](const OdbcColumn& c) { return c.comparable; });
+        if (!anyComparable)
+            relation.readOnlyReason =
+                QStringLiteral(
+                    "Table %1 has no key and no column that finds its rows: it can "
+                    "only be read")
+                    .arg(table);
+    }
+    return relation;
+}
+
+}  // namespace OdbcCatalog

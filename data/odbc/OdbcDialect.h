@@ -1,0 +1,36 @@
+#pragma once
+
+#include <sql.h>
+
+#include <QString>
+
+// What differs between the engines behind ODBC drivers, as far as the driver's SQL needs it:
+// identifier quotes, how a window of rows is bounded, how text keys order by their bytes.
+struct OdbcDialect {
+    enum class Engine { Other, SQLite, PostgreSQL, MySQL, SqlServer, Oracle };
+
+    Engine engine = Engine::Other;
+    QString dbmsName;
+    QString quote = QStringLiteral("\"");  // empty when the driver has none
+    bool fileBased = false;                // desktop database files rather than a server
+    QString searchEscape;                  // escapes '_' and '%' in catalog patterns
+
+    // Asks the driver (SQLGetInfo) on an open connection.
+    static OdbcDialect detect(SQLHDBC dbc);
+
+    QString quoted(const QString& identifier) const;
+    // The name as a catalog pattern that matches only itself.
+    QString pattern(const QString& name) const;
+    // The expression a text key column orders by, so that rows come in the byte order of the
+    // UTF-8 text (the bookmarks' order).
+    QString byteOrdered(const QString& quotedColumn) const;
+    // The clause after ORDER BY that bounds a window: LIMIT/OFFSET or OFFSET/FETCH, with two
+    // '?' markers, the offset's first where offsetFirst().
+    QString window() const;
+    bool offsetFirst() const { return engine == Engine::SqlServer || engine == Engine::Oracle; }
+    // The text whose preparing makes the engine check a statement without running it (SQLite's
+    // driver prepares only queries).
+    QString checked(const QString& statement) const;
+    // A statement that makes the session refuse writes, or empty when the engine has none.
+    QString readOnlyStatement() const;
+};

@@ -1,0 +1,137 @@
+#include "data/odbc/OdbcRead.h"
+
+#include "data/odbc/OdbcSession.h"
+
+#include <sqlext.h>
+#include <QDateTime>
+
+namespace OdbcRead {
+
+namespace {
+
+// Long values arrive in pieces: each call returns the next one until SQL_NO_DATA.
+template <typename Unit>
+bool readPieces(const OdbcSession& session, SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType,
+                std::vector<Unit>& out) {
+    out.clear();
+    Unit buffer[2048];
+    const SQLLEN capacity = sizeof(buffer);
+    // Text pieces end in a terminator that is no part of the value.
+    const SQLLEN terminator = cType == SQL_C_BINARY ? 0 : SQLLEN(sizeof(Unit));
+    for (;;) {
+        SQLLEN indicator = 0;
+        const SQLRETURN rc = SQLGetData(stmt, column, cType, buffer, capacity, &indicator);
+        if (rc == SQL_NO_DATA)
+            return true;
+        session.check(rc, stmt);
+        if (indicator == SQL_NULL_DATA)
+            return false;
+        SQLLEN got;
+        if (indicator == SQL_NO_TOTAL || indicator > capacity - terminator)
+            got = capacity - terminator;  // truncated: more follows
+        else
+            got = indicator;
+        const auto* units = buffer;
+        out.insert(out.end(), units, units + got / SQLLEN(sizeof(Unit)));
+        if (rc == SQL_SUCCESS)
+            return true;
+    }
+}
+
+template <typename T>
+bool readFixed(const OdbcSession& session, SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType,
+               T& value) {
+    SQLLEN indicator = 0;
+    session.check(SQLGetData(stmt, column, cType, &value, sizeof(value), &indicator), stmt);
+    return indicator != SQL_NULL_DATA;
+}
+
+QByteArray bytes(const OdbcSession& session, SQLHSTMT stmt, SQLUSMALLINT column, bool& isNull) {
+    std::vector<char> data;
+    isNull = !readPieces(session, stmt, column, SQL_C_BINARY, data);
+    return QByteArray(data.data(), qsizetype(data.size()));
+}
+
+bool parseBoolean(const QString& text) {
+    const QString t = text.trimmed().toLower();
+    bool isNumber = false;
+    const double number = t.toDouble(&isNumber);
+    if (isNumber)
+        return number != 0;
+    return t.startsWith(QLatin1Char('t')) || t.startsWith(QLatin1Char('y'));
+}
+
+}  // namespace
+
+QString Text(const OdbcSession& session, SQLHSTMT stmt, SQLUSMALLINT column) {
+    std::vector<char16_t> units;
+    if (!readPieces(session, stmt, column, SQL_C_WCHAR, units))
+        return QString();
+    QString text = QString::fromUtf16(units.data(), qsizetype(units.size()));
+    if (text.isNull())
+        text = QLatin1String("");
+    return text;
+}
+
+qint64 Integer(const OdbcSession& session, SQLHSTMT stmt, SQLUSMALLINT column, qint64 fallback) {
+    SQLBIGINT value = 0;
+    return readFixed(session, stmt, column, SQL_C_SBIGINT, value) ? qint64(value) : fallback;
+}
+
+QVariant Value(const OdbcSession& session, SQLHSTMT stmt, SQLUSMALLINT column, TFieldType type) {
+    switch (KindOf(type)) {
+        case FieldKind::Integer: {
+            SQLBIGINT value = 0;
+            if (!readFixed(session, stmt, column, SQL_C_SBIGINT, value))
+                return QVariant();
+            return QVariant(qlonglong(value));
+        }
+        case FieldKind::Boolean: {
+            const QString text = Text(session, stmt, column);
+            return text.isNull() ? QVariant() : QVariant(parseBoolean(text));
+        }
+        case FieldKind::Float: {
+            double value = 0;
+            if (!readFixed(session, stmt, column, SQL_C_DOUBLE, value))
+                return QVariant();
+            return QVariant(value);
+        }
+        case FieldKind::Date: {
+            SQL_DATE_STRUCT d{};
+            if (!readFixed(session, stmt, column, SQL_C_TYPE_DATE, d))
+                return QVariant();
+            return QVariant(QDate(d.year, d.month, d.day));
+        }
+        case FieldKind::Time: {
+            SQL_TIME_STRUCT t{};
+            if (!readFixed(session, stmt, column, SQL_C_TYPE_TIME, t))
+                return QVariant();
+            return QVariant(QTime(t.hour, t.minute, t.second));
+        }
+        case FieldKind::DateTime: {
+            SQL_TIMESTAMP_STRUCT ts{};
+            if (!readFixed(session, stmt, column, SQL_C_TYPE_TIMESTAMP, ts))
+                return QVariant();
+            return QVariant(QDateTime(
+                QDate(ts.year, ts.month, ts.day),
+                QTime(ts.hour, ts.minute, ts.second, int(ts.fraction / 1000000)), Qt::UTC));
+        }
+        case FieldKind::Bytes:
+        case FieldKind::Blob: {
+            bool isNull = false;
+            const QByteArray data = bytes(session, stmt, column, isNull);
+            return isNull ? QVariant() : QVariant(data);
+        }
+        case FieldKind::TextBlob: {
+            const QString text = Text(session, stmt, column);
+            return text.isNull() ? QVariant() : QVariant(text.toUtf8());
+        }
+        case FieldKind::Bcd:
+        case FieldKind::Text:
+            break;
+    }
+    const QString text = Text(session, stmt, column);
+    return text.isNull() ? QVariant() : QVariant(text);
+}
+
+}  // namespace OdbcRead

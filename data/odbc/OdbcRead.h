@@ -1,0 +1,21 @@
+#pragma once
+
+#include "data/FieldType.h"
+
+#include <sql.h>
+
+#include <QVariant>
+
+class OdbcSession;
+
+// Reads the columns of the current row of a statement (1-based), each once, in column order.
+namespace OdbcRead {
+
+// Text of any length; a null QString for NULL.
+QString Text(const OdbcSession& session, SQLHSTMT stmt, SQLUSMALLINT column);
+// An integer, or `fallback` for NULL.
+qint64 Integer(const OdbcSession& session, SQLHSTMT stmt, SQLUSMALLINT column, qint64 fallback);
+// The value in the form the field type's kind keeps (see Row), an invalid QVariant for NULL.
+QVariant Value(const OdbcSession& session, SQLHSTMT stmt, SQLUSMALLINT column, TFieldType type);
+
+}  // namespace OdbcRead

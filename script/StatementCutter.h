@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QChar>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+// The terminator of a run: the divider's first character, a blank when the divider is empty
+// (which no trimmed line can equal, so the whole script is one statement).
+QChar StatementTerminator(const QString& divider);
+
+// One statement as cut from the script's lines.
+struct CutStatement {
+    QString text;        // its trimmed, non-empty lines, each followed by CR LF
+    int firstLine = -1;  // index of its first line
+    int lastLine = -1;   // index of the last line read for it: its terminator, or the last line
+};
+
+// Cuts whole script lines into statements at lines that hold nothing but the terminator once
+// trimmed. Lines are trimmed of every character with a code from 0 to 32 at both ends; empty
+// lines are dropped; a statement without lines is skipped.
+class StatementCutter {
+public:
+    StatementCutter(const QStringList& lines, QChar terminator);
+
+    // The next statement with at least one line; false when the lines are used up.
+    bool next(CutStatement& statement);
+
+private:
+    const QStringList& m_lines;
+    QChar m_terminator;
+    int m_next = 0;
+};
+
+// A statement as the engine receives it: every macro (a percent sign and its name) replaced by
+// "0=0", every parameter marker (a colon and its name) by '?', and the markers' names in order.
+// Text inside quotes and inside comments (/* ... */, -- to the end of the line) is neither;
+// two colons in a row stand for one colon.
+struct EngineStatement {
+    QString text;
+    QStringList parameters;
+};
+EngineStatement PrepareEngineStatement(const QString& statement);
+
+// The parameter names of the whole script (its lines joined by CR LF, untrimmed), where only
+// apostrophes and double quotes switch between inside and outside quotes.
+QSet<QString> ScriptParameterNames(const QStringList& lines);

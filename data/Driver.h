@@ -54,6 +54,25 @@ public:
                               TUpdateMode mode) = 0;
 };
 
+// The statements of one script run, in order; the run stops at the first failure. A driver may
+// send a statement before the ones before it were answered, so a failure can be raised by a later
+// call than the one that handed over the failing statement: failedIndex() names that statement.
+// The default runs each statement at once through executeStatement().
+class StatementRun {
+public:
+    virtual ~StatementRun() = default;
+
+    // As executeStatement(). `ownTransaction`: the open transaction is the run's own and is rolled
+    // back whole at the first failure, so a failing statement need not undo only itself.
+    virtual void execute(const QString& sql, const QStringList& parameters,
+                         bool ownTransaction) = 0;
+    // Waits until every statement handed over has run; throws the first failure. The
+    // connection's transaction state is then that of the last statement.
+    virtual void finish() = 0;
+    // 0-based, in calls to execute(): the statement whose failure was raised last.
+    virtual qint64 failedIndex() const = 0;
+};
+
 class DriverConnection {
 public:
     virtual ~DriverConnection() = default;
@@ -71,6 +90,10 @@ public:
     // order. No value is ever bound, so a statement that has any fails after it was prepared
     // with "No value for parameter '%s'".
     virtual void executeStatement(const QString& sql, const QStringList& parameters) = 0;
+    // Starts a script run on this connection. While statements of a run are unanswered,
+    // inTransaction() still tells whether a transaction is open once they have run; begin, commit
+    // and rollback come only after finish().
+    virtual std::unique_ptr<StatementRun> startStatementRun();
 };
 
 // What an alias of the configuration says: its name and its keys (upper case), with the

@@ -149,6 +149,10 @@ void TDatabase::ExecuteStatement(const QString& sql, const QStringList& paramete
     driver().executeStatement(sql, parameters);
 }
 
+std::unique_ptr<StatementRun> TDatabase::StartStatementRun() {
+    return driver().startStatementRun();
+}
+
 TDatabase& FindDatabase(const QString& sessionName, const QString& databaseName) {
     TSession* session = TSession::Find(sessionName);
     if (!session)

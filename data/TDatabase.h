@@ -51,6 +51,9 @@ public:
     void RollbackTransaction();
     // `parameters` names the statement's '?' markers in order.
     void ExecuteStatement(const QString& sql, const QStringList& parameters = {});
+    // The statements of a script run, which may be answered later than they are handed over
+    // (see StatementRun).
+    std::unique_ptr<StatementRun> StartStatementRun();
 
     // The open driver connection; throws "Cannot perform this operation on a closed database".
     DriverConnection& driver() const;

@@ -2,6 +2,7 @@
 
 #include "data/Exceptions.h"
 #include "data/postgres/PgCatalog.h"
+#include "data/postgres/PgScriptRun.h"
 #include "data/postgres/PgSession.h"
 #include "data/postgres/PgStatementText.h"
 #include "data/postgres/PgTableCursor.h"
@@ -89,4 +90,8 @@ void PgConnection::executeStatement(const QString& sql, const QStringList& param
     const QByteArray text = PgStatementText::numberParameters(sql);
     guarded([&] { m_session->prepareUnnamed(text); });
     throw EDatabaseError(QStringLiteral("No value for parameter '%1'").arg(parameters.first()));
+}
+
+std::unique_ptr<StatementRun> PgConnection::startStatementRun() {
+    return std::make_unique<PgScriptRun>(*this, m_session);
 }

@@ -22,6 +22,7 @@ public:
     void rollbackTransaction() override;
 
     void executeStatement(const QString& sql, const QStringList& parameters) override;
+    std::unique_ptr<StatementRun> startStatementRun() override;
 
 private:
     // Runs `step` so that its failure inside an open transaction undoes only itself, as a

@@ -33,8 +33,7 @@ PgPipeline::~PgPipeline() {
 
 void PgPipeline::enter() {
     m_conn = m_session.conn();
-    if (PQenterPipelineMode(m_conn) != 1)
-        throw PgEngineError(m_conn, nullptr);
+    m_session.enterPipelineMode();
     m_active = true;
 }
 

@@ -108,9 +108,18 @@ void PgSession::prepareUnnamed(const QByteArray& sql) {
     checked(PQprepare(c, "", sql.constData(), 0, nullptr));
 }
 
+void PgSession::enterPipelineMode() {
+    PGconn* c = conn();
+    m_transactionAtPipeline = inTransaction();
+    if (PQenterPipelineMode(c) != 1)
+        throw PgEngineError(c, nullptr);
+}
+
 bool PgSession::inTransaction() {
     if (!m_conn || PQstatus(m_conn.get()) != CONNECTION_OK)
         return false;
+    if (PQpipelineStatus(m_conn.get()) != PQ_PIPELINE_OFF)
+        return m_transactionAtPipeline;
     const PGTransactionStatusType status = PQtransactionStatus(m_conn.get());
     return status == PQTRANS_INTRANS || status == PQTRANS_INERROR;
 }

@@ -37,6 +37,9 @@ public:
     // Prepares `sql` as the unnamed statement, types left to the server; throws on refusal.
     void prepareUnnamed(const QByteArray& sql);
 
+    // Enters libpq's pipeline mode. Statements sent in a pipeline are not to start or end a
+    // transaction, so until the mode is left inTransaction() answers as it did on entry.
+    void enterPipelineMode();
     bool inTransaction();
     int serverVersion();
 
@@ -47,4 +50,5 @@ private:
     PgConnPtr m_conn;
     QHash<QByteArray, QByteArray> m_statements;
     int m_statementCount = 0;
+    bool m_transactionAtPipeline = false;
 };

@@ -65,6 +65,8 @@ PropertyText::Kind kindOfValue(const QVariant& value) {
 // A pane of a vertical splitter gets its height by moving the splitter handle; any other widget
 // by resizing it.
 bool setWidgetHeight(QWidget* widget, int height) {
+    if (height < 0 || height > QWIDGETSIZE_MAX)
+        return false;
     auto* splitter = qobject_cast<QSplitter*>(widget->parentWidget());
     if (!splitter || splitter->orientation() != Qt::Vertical) {
         widget->resize(widget->width(), height);

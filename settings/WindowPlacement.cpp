@@ -59,7 +59,9 @@ QList<int> positionWords(const QString& text, const QList<int>& defaults) {
     for (qsizetype i = 0; i < values.size() && i < words.size(); ++i) {
         bool ok = false;
         const int value = words.at(i).toInt(&ok, 10);
-        if (ok)
+        // Coordinates beyond any widget size are as unreadable as words that are no numbers,
+        // and keep the arithmetic on them within int.
+        if (ok && value >= -QWIDGETSIZE_MAX && value <= QWIDGETSIZE_MAX)
             values[i] = value;
     }
     return values;

@@ -308,6 +308,26 @@ TEST_F(FormStorageTest, BadPositionWordsTakeTheCurrentPlacement) {
     window.close();
 }
 
+TEST_F(FormStorageTest, OutOfRangeStoredNumbersAreIgnoredLikeUnreadableOnes) {
+    int gridHeight = 0;
+    {
+        StoredWindow reference;
+        reference.setGeometry(30, 40, 380, 390);
+        reference.show();
+        gridHeight = reference.dbgGrid->height();
+        reference.close();
+    }
+    store(QStringLiteral("NormPos"), QStringLiteral("-2147483648,0,2147483647,390"));
+    store(sized(QStringLiteral("NormPos")), QStringLiteral("-2147483648,0,2147483647,390"));
+    store(QStringLiteral("dbgGrid_Height"), QStringLiteral("-2147483648"));
+    StoredWindow window;
+    window.setGeometry(30, 40, 380, 390);
+    window.show();
+    EXPECT_EQ(window.geometry(), QRect(30, 0, 380, 390));
+    EXPECT_EQ(window.dbgGrid->height(), gridHeight);
+    window.close();
+}
+
 TEST_F(FormStorageTest, AnInactiveStorageLoadsNothingByItselfButStoresWhenAsked) {
     store(QStringLiteral("eName_Text"), QStringLiteral("stored"));
     StoredWindow window(false);

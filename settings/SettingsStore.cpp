@@ -87,7 +87,8 @@ QString SettingsStore::readString(const QString& name, const QString& defaultVal
             text = value.toStringList().join(QLatin1Char(','));
             break;
         default:
-            throw Exception(QStringLiteral("Invalid data type for '%1'").arg(name));
+            throw Exception(
+                QStringLiteral("Invalid data type for '%1' in %2").arg(name, filePath()));
     }
     const qsizetype zero = text.indexOf(QChar(0));
     if (zero >= 0)

@@ -35,8 +35,8 @@ public:
     void close();
     bool isOpen() const { return m_settings != nullptr; }
 
-    // Missing value: the default. A value of another type than text: "Invalid data type for '%s'".
-    // Names are matched without regard to case, as the registry does.
+    // Missing value: the default. A value of another type than text: "Invalid data type for '%s' in
+    // <file>". Names are matched without regard to case, as the registry does.
     QString readString(const QString& name, const QString& defaultValue);
     // Missing, or not an integer: the default.
     int readInteger(const QString& name, int defaultValue);

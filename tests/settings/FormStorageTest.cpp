@@ -213,7 +213,8 @@ TEST_F(FormStorageTest, APlacementValueOfAnotherTypeIsReportedAndNothingIsStored
         StoredWindow window;
         window.show();
         ASSERT_EQ(messages().size(), 1);
-        EXPECT_EQ(messages().at(0).text, QStringLiteral("Invalid data type for 'Flags'"));
+        EXPECT_EQ(messages().at(0).text, QStringLiteral("Invalid data type for 'Flags' in ") +
+                                             settingsFile() + QLatin1Char('.'));
         EXPECT_EQ(messages().at(0).caption, QStringLiteral("Rowcart"));
         EXPECT_TRUE(window.isVisible());
         EXPECT_FALSE(window.storage->isRestored());

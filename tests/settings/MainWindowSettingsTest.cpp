@@ -112,7 +112,8 @@ TEST_F(MainWindowSettingsTest, AMainWindowPlacementOfAnotherTypeIsReportedAndNot
         TfMain main;
         main.show();
         ASSERT_EQ(messages().size(), 1);
-        EXPECT_EQ(messages().at(0).text, QStringLiteral("Invalid data type for 'NormPos'"));
+        EXPECT_EQ(messages().at(0).text, QStringLiteral("Invalid data type for 'NormPos' in ") +
+                                             settingsFile() + QLatin1Char('.'));
         EXPECT_TRUE(main.controls().eFromAlias->currentText().isEmpty());
         main.close();
     }

@@ -73,8 +73,11 @@ TEST_F(SettingsStoreTest, ValuesInAnotherFormThanTextAreOfAnotherType) {
     store(QStringLiteral("bytes"), QByteArray("abc"));
     store(QStringLiteral("rect"), QRect(1, 2, 3, 4));
     store(QStringLiteral("text"), QStringLiteral("fine"));
-    EXPECT_EQ(readError(QStringLiteral("bytes")), QStringLiteral("Invalid data type for 'bytes'"));
-    EXPECT_EQ(readError(QStringLiteral("rect")), QStringLiteral("Invalid data type for 'rect'"));
+    // The message names the file, where the value can be mended by hand.
+    EXPECT_EQ(readError(QStringLiteral("bytes")),
+              QStringLiteral("Invalid data type for 'bytes' in ") + settingsFile());
+    EXPECT_EQ(readError(QStringLiteral("rect")),
+              QStringLiteral("Invalid data type for 'rect' in ") + settingsFile());
     EXPECT_EQ(readError(QStringLiteral("text")), QString());
     // An integer read fails the same way rather than taking its default.
     EXPECT_THROW(m_store.readInteger(QStringLiteral("bytes"), 1), Exception);

@@ -193,6 +193,10 @@ double ToDayCount(const QDate& date, const QTime& time) {
 }
 
 void FromDayCount(double days, QDate& date, QTime& time) {
+    // Beyond 2^53 days a count has no fraction left, and the casts below need a finite range.
+    if (!(std::fabs(days) <= 9007199254740992.0))
+        throw EConvertError(
+            QStringLiteral("'%1' is not a valid date and time").arg(FormatFloat(days)));
     double whole = std::trunc(days);
     qint64 ms = std::llround(std::fabs(days - whole) * MsPerDay);
     if (ms >= qint64(MsPerDay)) {

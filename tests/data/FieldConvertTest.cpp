@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <QRegularExpression>
 #include <functional>
+#include <limits>
 
 namespace {
 
@@ -139,6 +140,20 @@ TEST(FieldConvert, DateTimesAreDayCountsFromTheEndOf1899) {
     EXPECT_EQ(ReadDateTime(dt, QVariant()), 0.0);
     EXPECT_EQ(FromDateTime(field(ftString), 36526.75).toString(),
               QStringLiteral("01/01/2000 18:00:00"));
+}
+
+TEST(FieldConvert, DayCountsWithoutADateAreConversionErrors) {
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const double days : {std::numeric_limits<double>::quiet_NaN(), inf, -inf, 1e19, -1e300}) {
+        for (const TFieldType type : {ftDate, ftTime, ftDateTime}) {
+            const ColumnInfo f = field(type);
+            const QString expected =
+                QStringLiteral("'%1' is not a valid date and time").arg(FormatFloat(days));
+            EXPECT_EQ(messageOf([&] { FromNumber(f, days); }), expected);
+            EXPECT_EQ(messageOf([&] { FromDateTime(f, days); }), expected);
+        }
+        EXPECT_THROW(FromDateTime(field(ftString), days), EConvertError);
+    }
 }
 
 TEST(FieldConvert, BlobsAndBytesCarryOneCharacterPerByte) {

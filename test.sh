@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, starts a throw-away PostgreSQL on loopback and runs every test.
+# Installs what is missing, builds, starts a throw-away PostgreSQL and MariaDB on loopback and runs
+# every test.
 set -euo pipefail
 ROWCART_ROOT=$(cd "$(dirname "$0")" && pwd)
 cd "$ROWCART_ROOT"
@@ -12,8 +13,10 @@ export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 chmod 700 "$XDG_RUNTIME_DIR"
 
 source tools/pgcluster.sh
+source tools/mariadb.sh
+trap 'pgcluster_stop; mariadb_stop' EXIT
 pgcluster_start
-trap pgcluster_stop EXIT
+mariadb_start
 
 cd build
 ctest --output-on-failure -j "$(nproc)"

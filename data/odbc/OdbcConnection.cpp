@@ -38,12 +38,15 @@ public:
             if (first && !parameters.isEmpty()) {
                 // Prepared and described, so that a statement the database refuses fails as
                 // such before the missing value is reported.
-                m_session->check(
-                    SQLPrepareW(stmt.get(), OdbcWide(m_session->dialect().checked(statement)),
-                                SQL_NTS),
-                    stmt.get());
+                bool run = false;
+                const QString checked = m_session->dialect().checked(statement, run);
+                m_session->check(SQLPrepareW(stmt.get(), OdbcWide(checked), SQL_NTS), stmt.get());
                 SQLSMALLINT columns = 0;
                 m_session->check(SQLNumResultCols(stmt.get(), &columns), stmt.get());
+                SQLSMALLINT markers = 0;
+                SQLNumParams(stmt.get(), &markers);
+                if (run && markers == 0)
+                    m_session->check(SQLExecute(stmt.get()), stmt.get());
                 throw EDatabaseError(
                     QStringLiteral("No value for parameter '%1'").arg(parameters.first()));
             }

@@ -60,8 +60,9 @@ std::vector<FetchedRow> OdbcCursor::query(const QString& sql, OdbcParams& params
         FetchedRow row;
         row.values.resize(columnCount);
         for (int c = 0; c < columnCount; ++c)
-            row.values[c] = OdbcRead::Value(*m_session, stmt, SQLUSMALLINT(c + 1),
-                                            m_relation.columns[c].info.type);
+            row.values[c] =
+                OdbcRead::Value(*m_session, stmt, SQLUSMALLINT(c + 1),
+                                m_relation.columns[c].info.type, m_relation.columns[c].sqlType);
         row.key = keyed() ? OdbcKey::Encode(m_relation, row.values)
                           : OdbcKey::PositionKey(firstPosition + qint64(rows.size()));
         rows.push_back(std::move(row));

@@ -2,6 +2,8 @@
 
 #include "data/odbc/OdbcHandles.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 QString infoText(SQLHDBC dbc, SQLUSMALLINT item) {
@@ -84,6 +86,16 @@ QString OdbcDialect::readOnlyStatement() const {
     }
 }
 
-QString OdbcDialect::checked(const QString& statement) const {
-    return engine == Engine::SQLite ? QStringLiteral("EXPLAIN ") + statement : statement;
+QString OdbcDialect::checked(const QString& statement, bool& run) const {
+    run = false;
+    if (engine == Engine::SQLite)
+        return QStringLiteral("EXPLAIN ") + statement;
+    static const QRegularExpression explainable(
+        QStringLiteral("^\\s*(SELECT|INSERT|UPDATE|DELETE|REPLACE|WITH)\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (engine == Engine::MySQL && explainable.match(statement).hasMatch()) {
+        run = true;
+        return QStringLiteral("EXPLAIN ") + statement;
+    }
+    return statement;
 }

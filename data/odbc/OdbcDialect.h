@@ -28,9 +28,10 @@ struct OdbcDialect {
     // '?' markers, the offset's first where offsetFirst().
     QString window() const;
     bool offsetFirst() const { return engine == Engine::SqlServer || engine == Engine::Oracle; }
-    // The text whose preparing makes the engine check a statement without running it (SQLite's
-    // driver prepares only queries).
-    QString checked(const QString& statement) const;
+    // The text whose preparing makes the engine check a statement without running it: SQLite's
+    // driver prepares only queries, MariaDB's only statements with markers. `run`: the text is
+    // an EXPLAIN that must also be executed (without markers) for the check to happen.
+    QString checked(const QString& statement, bool& run) const;
     // A statement that makes the session refuse writes, or empty when the engine has none.
     QString readOnlyStatement() const;
 };

@@ -78,7 +78,8 @@ qint64 Integer(const OdbcSession& session, SQLHSTMT stmt, SQLUSMALLINT column, q
     return readFixed(session, stmt, column, SQL_C_SBIGINT, value) ? qint64(value) : fallback;
 }
 
-QVariant Value(const OdbcSession& session, SQLHSTMT stmt, SQLUSMALLINT column, TFieldType type) {
+QVariant Value(const OdbcSession& session, SQLHSTMT stmt, SQLUSMALLINT column, TFieldType type,
+               SQLSMALLINT sqlType) {
     switch (KindOf(type)) {
         case FieldKind::Integer: {
             SQLBIGINT value = 0;
@@ -87,6 +88,13 @@ QVariant Value(const OdbcSession& session, SQLHSTMT stmt, SQLUSMALLINT column, T
             return QVariant(qlonglong(value));
         }
         case FieldKind::Boolean: {
+            if (sqlType == SQL_BIT) {
+                unsigned char bit = 0;
+                if (!readFixed(session, stmt, column, SQL_C_BIT, bit))
+                    return QVariant();
+                return QVariant(bit != 0);
+            }
+            // Booleans the driver reports as text or small integers.
             const QString text = Text(session, stmt, column);
             return text.isNull() ? QVariant() : QVariant(parseBoolean(text));
         }

@@ -16,6 +16,8 @@ QString Text(const OdbcSession& session, SQLHSTMT stmt, SQLUSMALLINT column);
 // An integer, or `fallback` for NULL.
 qint64 Integer(const OdbcSession& session, SQLHSTMT stmt, SQLUSMALLINT column, qint64 fallback);
 // The value in the form the field type's kind keeps (see Row), an invalid QVariant for NULL.
-QVariant Value(const OdbcSession& session, SQLHSTMT stmt, SQLUSMALLINT column, TFieldType type);
+// `sqlType` is the column's SQL type as the catalog reports it.
+QVariant Value(const OdbcSession& session, SQLHSTMT stmt, SQLUSMALLINT column, TFieldType type,
+               SQLSMALLINT sqlType);
 
 }  // namespace OdbcRead

@@ -70,8 +70,16 @@ public:
             {QStringLiteral("BLOB"), QStringLiteral("LONGBLOB")},
             {QStringLiteral("CLOB"), QStringLiteral("LONGTEXT")},
             {QStringLiteral("TIMESTAMP"), QStringLiteral("DATETIME")},
+            {QStringLiteral("BOOLEAN"), QStringLiteral("BIT(1)")},
             {QStringLiteral("MONEY"), QStringLiteral("DECIMAL(19,4)")}};
         return types.value(generic, generic);
+    }
+
+    // MariaDB has no money type: amounts are decimals.
+    TFieldType fieldType(const QString& generic) const override {
+        if (generic == QLatin1String("MONEY"))
+            return ftBCD;
+        return DriverHarness::fieldType(generic);
     }
 };
 

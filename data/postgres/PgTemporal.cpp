@@ -232,7 +232,12 @@ bool parseTimestamp(const char* text, int length, bool withZone, qint64& usec) {
     bool bc;
     if (!scanEra(s, bc) || !toDays(y, m, d, bc, days))
         return false;
-    usec = days * UsecPerDay + time - offset;
+    // Years beyond about 292,000 do not fit in 64 bits of microseconds; the server's own
+    // range ends before them, so such a text is malformed.
+    qint64 dayStart;
+    if (__builtin_mul_overflow(days, UsecPerDay, &dayStart) ||
+        __builtin_add_overflow(dayStart, time - offset, &usec) || isInfinite(usec))
+        return false;
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "data/postgres/PgValueText.h"
 
+#include "data/Exceptions.h"
+#include "data/TextExcerpt.h"
 #include "data/postgres/PgParams.h"
 #include "data/postgres/PgTemporal.h"
 
@@ -24,6 +26,13 @@ int hexValue(char c) {
     return -1;
 }
 
+[[noreturn]] void malformed(const char* what, const char* text, int length) {
+    throw EDBEngineError(
+        QStringLiteral("The server sent a malformed %1 value '%2'")
+            .arg(QLatin1String(what), TextExcerpt(QString::fromUtf8(text, length))),
+        QString());
+}
+
 QVariant textValue(const char* text, int length) {
     return QVariant(QString::fromUtf8(text, length));
 }
@@ -37,7 +46,9 @@ double parseDouble(const char* text, int length) {
     if (t == "-Infinity")
         return -HUGE_VAL;
     double value = 0;
-    std::from_chars(text, text + length, value);
+    const auto r = std::from_chars(text, text + length, value);
+    if (r.ec != std::errc() || r.ptr != text + length)
+        malformed("floating point", text, length);
     return value;
 }
 
@@ -247,17 +258,39 @@ void appendServerText(PgKind kind, const QVariant& value, QByteArray& out, bool 
 
 QByteArray decodeHexBytes(const char* text, int length) {
     if (length >= 2 && text[0] == '\\' && text[1] == 'x') {
+        if (length % 2 != 0)
+            malformed("bytea", text, length);
         QByteArray bytes((length - 2) / 2, Qt::Uninitialized);
         char* dst = bytes.data();
-        for (int i = 2; i + 1 < length; i += 2)
-            *dst++ = static_cast<char>(hexValue(text[i]) << 4 | hexValue(text[i + 1]));
+        for (int i = 2; i + 1 < length; i += 2) {
+            const int high = hexValue(text[i]);
+            const int low = hexValue(text[i + 1]);
+            if (high < 0 || low < 0)
+                malformed("bytea", text, length);
+            *dst++ = static_cast<char>(high << 4 | low);
+        }
         return bytes;
     }
-    // The older escape format, when the server was set to bytea_output = escape.
-    size_t n = 0;
-    unsigned char* raw = PQunescapeBytea(reinterpret_cast<const unsigned char*>(text), &n);
-    QByteArray bytes(reinterpret_cast<const char*>(raw), static_cast<qsizetype>(n));
-    PQfreemem(raw);
+    // The older escape format, when the server was set to bytea_output = escape: "\\" and
+    // "\ooo" stand for one byte each, every other character for itself.
+    QByteArray bytes;
+    bytes.reserve(length);
+    for (int i = 0; i < length;) {
+        if (text[i] != '\\') {
+            bytes.append(text[i++]);
+        } else if (i + 1 < length && text[i + 1] == '\\') {
+            bytes.append('\\');
+            i += 2;
+        } else if (i + 3 < length && text[i + 1] >= '0' && text[i + 1] <= '3' &&
+                   text[i + 2] >= '0' && text[i + 2] <= '7' && text[i + 3] >= '0' &&
+                   text[i + 3] <= '7') {
+            bytes.append(static_cast<char>((text[i + 1] - '0') << 6 | (text[i + 2] - '0') << 3 |
+                                           (text[i + 3] - '0')));
+            i += 4;
+        } else {
+            malformed("bytea", text, length);
+        }
+    }
     return bytes;
 }
 
@@ -265,7 +298,9 @@ QVariant fromServer(PgKind kind, const char* text, int length) {
     switch (kind) {
         case PgKind::Integer: {
             qlonglong value = 0;
-            std::from_chars(text, text + length, value);
+            const auto r = std::from_chars(text, text + length, value);
+            if (r.ec != std::errc() || r.ptr != text + length)
+                malformed("integer", text, length);
             return QVariant(value);
         }
         case PgKind::Boolean:

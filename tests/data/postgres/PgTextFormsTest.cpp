@@ -1,3 +1,4 @@
+#include "data/Exceptions.h"
 #include "data/postgres/PgConnectOptions.h"
 #include "data/postgres/PgIdentifier.h"
 #include "data/postgres/PgSortableDecimal.h"
@@ -112,6 +113,39 @@ TEST(PgValueText, NumbersAndBytesKeepEveryDigitAndByte) {
     copy.clear();
     PgValueText::appendCopyField(PgKind::Text, QVariant(QStringLiteral("a\tb\\c\nd\re")), copy);
     EXPECT_EQ(copy, "a\\tb\\\\c\\nd\\re");
+}
+
+TEST(PgValueText, MalformedServerTextIsAnErrorNotGarbage) {
+    const auto parses = [](const QByteArray& text) {
+        qint64 usec;
+        return PgTemporal::parseTimestamp(text.constData(), static_cast<int>(text.size()), false,
+                                          usec);
+    };
+    EXPECT_FALSE(parses("999999999-12-31 23:59:59"));
+    EXPECT_FALSE(parses("294277-01-01 00:00:00 BC"));
+    EXPECT_FALSE(parses("300000-01-01 00:00:00"));
+
+    const struct {
+        PgKind kind;
+        QByteArray text;
+    } malformed[] = {
+        {PgKind::Bytes, "\\x4g"},
+        {PgKind::Bytes, "\\x123"},
+        {PgKind::Bytes, "a\\9"},
+        {PgKind::Bytes, "\\12"},
+        {PgKind::Integer, "12x"},
+        {PgKind::Integer, ""},
+        {PgKind::Integer, "99999999999999999999"},
+        {PgKind::Float, "1.5.2"},
+    };
+    for (const auto& c : malformed) {
+        EXPECT_THROW(
+            PgValueText::fromServer(c.kind, c.text.constData(), static_cast<int>(c.text.size())),
+            EDBEngineError)
+            << c.text.constData();
+    }
+    // The escape format reads its length, not up to a zero byte, and decodes octal escapes.
+    EXPECT_EQ(PgValueText::decodeHexBytes("ab\\\\\\001zz", 9), QByteArray("ab\\\x01z"));
 }
 
 // Encodes, checks the round trip and returns the encoding.

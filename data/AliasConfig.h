@@ -27,6 +27,8 @@ public:
 
     const QVector<AliasDefinition>& aliases() const { return m_aliases; }
     const AliasDefinition* find(const QString& name) const;
+    // Adds an alias after the file's own (data sources the system knows of).
+    void append(AliasDefinition alias) { m_aliases.append(std::move(alias)); }
     const QString& path() const { return m_path; }
 
 private:

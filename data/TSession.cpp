@@ -2,6 +2,7 @@
 
 #include "data/AliasConfig.h"
 #include "data/TDatabase.h"
+#include "data/odbc/OdbcDataSources.h"
 
 #include <optional>
 
@@ -65,6 +66,7 @@ const AliasConfig& TSession::Aliases() {
         const QString path = AliasConfig::defaultPath();
         AliasConfig::ensureDefault(path);
         config = AliasConfig::load(path);
+        AppendOdbcDataSources(*config);
     }
     return *config;
 }

@@ -15,6 +15,7 @@
 #include "data/UserPrompts.h"
 #include "grids/RecordGrid.h"
 #include "grids/RecordNavigator.h"
+#include "script/ScriptGeneration.h"
 #include "script/uSQL.h"
 #include "settings/FormStorage.h"
 #include "settings/uSetup.h"
@@ -118,6 +119,7 @@ void TfMain::bindCommands() {
     const MainActions& a = *m_actions;
     ConnectionsController* connections = m_connections;
     bindCommand(a.aSelAll, this, [this] { aSelAllExecute(); });
+    bindCommand(a.aGenerateSQL, this, [] { GenerateScript(); });
     bindCommand(a.aFromConnect, this, [connections] { connections->aFromConnectExecute(); });
     bindCommand(a.aToConnect, this, [connections] { connections->aToConnectExecute(); });
     bindCommand(a.aFromReopen, this, [connections] { connections->aFromReopenExecute(); });

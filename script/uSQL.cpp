@@ -1,12 +1,59 @@
 #include "script/uSQL.h"
 
+#include "about/UrlOpener.h"
+#include "app/ActionToolBar.h"
+#include "app/DialogFont.h"
+#include "app/MainLayout.h"
+#include "app/uMain.h"
+#include "data/Exceptions.h"
+#include "data/UserPrompts.h"
+#include "script/LinkHighlighter.h"
+#include "script/ScriptBuffer.h"
+#include "script/ScriptFile.h"
+#include "script/ScriptPrinter.h"
 #include "settings/FormStorage.h"
 #include "settings/SaveDialogState.h"
+#include "settings/uSetup.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QScreen>
+#include <QTextBlock>
+#include <QToolButton>
+
+namespace {
+
+void bindCommand(QAction* action, QObject* context, std::function<void()> command) {
+    QObject::connect(action, &QAction::triggered, context,
+                     [command = std::move(command)] { RunCommand(command); });
+}
+
+QAction* makeAction(QObject* parent, const char* name, const QString& caption,
+                    const QString& hint) {
+    auto* action = new QAction(caption, parent);
+    action->setObjectName(QLatin1String(name));
+    action->setToolTip(hint);
+    action->setStatusTip(hint);
+    return action;
+}
+
+}  // namespace
 
 TfSQL::TfSQL(QWidget* parent) : QMainWindow(parent, Qt::Window) {
     setObjectName(QStringLiteral("fSQL"));
     setWindowTitle(QStringLiteral("SQL"));
     resize(748, 359);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    buildActions();
+    buildEditor();
 
     sDialog = new SaveDialogState(this);
     sDialog->setObjectName(QStringLiteral("sDialog"));
@@ -14,4 +61,177 @@ TfSQL::TfSQL(QWidget* parent) : QMainWindow(parent, Qt::Window) {
     storage.storedProps = {QStringLiteral("sDialog.FileName"),
                            QStringLiteral("sDialog.InitialDir")};
     new FormStorage(this, storage);
+}
+
+void TfSQL::buildActions() {
+    aExeScript = makeAction(this, "aExeScript", QStringLiteral("Execute.."),
+                            QStringLiteral("Execute script to database \"To\""));
+    aSaveSQL =
+        makeAction(this, "aSaveSQL", QStringLiteral("Save.."), QStringLiteral("Save SQL to file"));
+    aPrintSQL =
+        makeAction(this, "aPrintSQL", QStringLiteral("Print.."), QStringLiteral("Print SQL"));
+    aClose = makeAction(this, "aClose", QStringLiteral("Exit"), QStringLiteral("Exit"));
+    bindCommand(aExeScript, this, [this] { aExecuteExecute(); });
+    bindCommand(aSaveSQL, this, [this] { aSaveSQLExecute(); });
+    bindCommand(aPrintSQL, this, [this] { aPrintSQLExecute(); });
+    bindCommand(aClose, this, [this] { close(); });
+
+    auto* bar = new ActionToolBar(QStringLiteral("ToolBar1"), 23, QSize(52, 21), this);
+    bar->setFont(DialogFont());
+    const std::pair<QAction*, const char*> buttons[] = {{aExeScript, "ToolButton4"},
+                                                        {aSaveSQL, "ToolButton1"},
+                                                        {aPrintSQL, "ToolButton3"},
+                                                        {aClose, "ToolButton2"}};
+    for (const auto& [action, name] : buttons)
+        bar->addButton(action, QLatin1String(name))->setFocusPolicy(Qt::TabFocus);
+    addToolBar(Qt::TopToolBarArea, bar);
+    ToolBar1 = bar;
+}
+
+void TfSQL::buildEditor() {
+    eSQL = new QPlainTextEdit(this);
+    eSQL->setObjectName(QStringLiteral("eSQL"));
+    eSQL->setAccessibleName(QStringLiteral("SQL script"));
+    eSQL->setLineWrapMode(QPlainTextEdit::NoWrap);
+    eSQL->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    eSQL->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QFont font(QStringLiteral("Courier"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setPixelSize(11);
+    eSQL->setFont(font);
+    new LinkHighlighter(eSQL->document());
+    eSQL->viewport()->installEventFilter(this);
+    setCentralWidget(eSQL);
+    m_buffer = new ScriptBuffer(*eSQL->document(), this);
+}
+
+void TfSQL::ClearScript() {
+    m_buffer->ClearScript();
+}
+
+void TfSQL::AddText(const QString& text) {
+    m_buffer->AddText(text);
+}
+
+int TfSQL::LineCount() {
+    return m_buffer->LineCount();
+}
+
+QString TfSQL::LineAt(int index) {
+    return m_buffer->LineAt(index);
+}
+
+QString TfSQL::WholeLineAt(int index) {
+    return m_buffer->WholeLineAt(index);
+}
+
+QStringList TfSQL::allLines() {
+    QStringList lines;
+    const int count = LineCount();
+    lines.reserve(count);
+    for (QTextBlock block = eSQL->document()->begin(); block.isValid() && lines.size() < count;
+         block = block.next())
+        lines.append(block.text());
+    return lines;
+}
+
+QString TfSQL::AutoFileName(const QString& alias, const QString& table) {
+    return QStringLiteral("From alias ") + alias + QStringLiteral(", to table ") + table +
+           QStringLiteral(".sql");
+}
+
+void TfSQL::aExecuteExecute() {
+    throw Exception(QStringLiteral("Script execution is not available"));
+}
+
+void TfSQL::aSaveSQLExecute() {
+    if (fMain && fMain->fSetup()->autoFileName()) {
+        sDialog->setFileName(AutoFileName(fMain->controls().eFromAlias->currentText(),
+                                          fMain->controls().eToTable->currentText()));
+    }
+    UserPrompts::FileRequest request;
+    request.caption = QStringLiteral("Save SQL");
+    request.directory = sDialog->initialDir();
+    request.fileName = sDialog->fileName();
+    request.filter = QStringLiteral("*.sql (*.sql);;*.* (*)");
+    request.defaultSuffix = QStringLiteral("sql");
+    const std::optional<QString> path = Prompts().saveFileName(request);
+    if (!path)
+        return;
+    sDialog->setFileName(*path);
+    sDialog->setInitialDir(QFileInfo(*path).absolutePath());
+    ScriptFile::Save(*path, allLines());
+}
+
+void TfSQL::aPrintSQLExecute() {
+    QPrinter printer;
+    QPrintDialog dialog(&printer, this);
+    dialog.setObjectName(QStringLiteral("PrintDialog1"));
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+    if (Prompts().execDialog(dialog) != QDialog::Accepted)
+        return;
+    m_buffer->flush();
+    ScriptPrinter::Print(eSQL->toPlainText(), eSQL->font(), sDialog->fileName(), printer);
+}
+
+bool TfSQL::linkAt(const QPoint& position, int& block, int& start, QString& text) const {
+    const QTextCursor cursor = eSQL->cursorForPosition(position);
+    // The cursor lands beside the nearest character: only a point over the text counts.
+    const QRect caret = eSQL->cursorRect(cursor);
+    if (position.y() < caret.top() || position.y() > caret.bottom())
+        return false;
+    const QTextBlock line = cursor.block();
+    int column = cursor.positionInBlock();
+    if (position.x() < caret.left() && column > 0)
+        --column;
+    const LinkHighlighter::Link link = LinkHighlighter::LinkAt(line.text(), column);
+    if (!link.valid())
+        return false;
+    block = line.blockNumber();
+    start = link.start;
+    text = link.text;
+    return true;
+}
+
+bool TfSQL::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != eSQL->viewport())
+        return QMainWindow::eventFilter(watched, event);
+    int block = -1;
+    int start = -1;
+    QString text;
+    switch (event->type()) {
+        case QEvent::MouseButtonPress: {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            m_pressedButton = Qt::NoButton;
+            if ((mouse->button() == Qt::LeftButton || mouse->button() == Qt::RightButton) &&
+                linkAt(mouse->position().toPoint(), block, start, text)) {
+                m_pressedButton = mouse->button();
+                m_pressedLinkBlock = block;
+                m_pressedLinkStart = start;
+            }
+            break;
+        }
+        case QEvent::MouseButtonRelease: {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            const bool same = mouse->button() == m_pressedButton &&
+                              linkAt(mouse->position().toPoint(), block, start, text) &&
+                              block == m_pressedLinkBlock && start == m_pressedLinkStart;
+            m_pressedButton = Qt::NoButton;
+            if (same)
+                OpenUrl(QUrl::fromUserInput(text));
+            break;
+        }
+        case QEvent::ContextMenu: {
+            // A right click on a link opens it rather than the editor's menu.
+            const auto* menu = static_cast<QContextMenuEvent*>(event);
+            if (menu->reason() == QContextMenuEvent::Mouse &&
+                linkAt(menu->pos(), block, start, text))
+                return true;
+            break;
+        }
+        default:
+            break;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }

@@ -2,14 +2,57 @@
 
 #include <QMainWindow>
 
+class QAction;
+class QPlainTextEdit;
+class QToolBar;
 class SaveDialogState;
+class ScriptBuffer;
 
-// The SQL window: shows, edits, saves, prints and executes a script.
+// The SQL window: shows, edits, saves, prints and executes a script. Created hidden with the
+// main window and living as long as it; closing only hides it.
 class TfSQL : public QMainWindow {
     Q_OBJECT
 public:
     explicit TfSQL(QWidget* parent = nullptr);
 
+    // The script buffer: the editor's text as lines.
+    void ClearScript();
+    void AddText(const QString& text);
+    int LineCount();
+    // At most the line's first 4096 characters.
+    QString LineAt(int index);
+    // The entire line, for whatever must read the whole script.
+    QString WholeLineAt(int index);
+    ScriptBuffer& buffer() const { return *m_buffer; }
+
+    // "From alias <alias>, to table <table>.sql"
+    static QString AutoFileName(const QString& alias, const QString& table);
+
+    void aExecuteExecute();
+    void aSaveSQLExecute();
+    void aPrintSQLExecute();
+
+    QToolBar* ToolBar1;
+    QAction* aExeScript;
+    QAction* aSaveSQL;
+    QAction* aPrintSQL;
+    QAction* aClose;
+    QPlainTextEdit* eSQL;
     // The save dialog's remembered file name and folder, persisted by FormStorage1.
     SaveDialogState* sDialog;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildActions();
+    void buildEditor();
+    QStringList allLines();
+    // The link under a viewport position: its block number and text.
+    bool linkAt(const QPoint& position, int& block, int& start, QString& text) const;
+
+    ScriptBuffer* m_buffer = nullptr;
+    int m_pressedLinkBlock = -1;
+    int m_pressedLinkStart = -1;
+    Qt::MouseButton m_pressedButton = Qt::NoButton;
 };

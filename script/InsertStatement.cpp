@@ -1,0 +1,195 @@
+#include "script/InsertStatement.h"
+
+#include "data/FieldConvert.h"
+#include "data/TField.h"
+#include "data/TTable.h"
+#include "script/DayPattern.h"
+
+#include <QLocale>
+
+namespace {
+
+bool isDateType(TFieldType type) {
+    return type == ftDate || type == ftTime || type == ftDateTime;
+}
+
+// Every type read as free text is quoted. Writing a fixed-length string, a GUID or a time stamp
+// unquoted gives a statement that fails, or runs the value as SQL.
+bool isQuotedText(TFieldType type) {
+    const FieldKind kind = KindOf(type);
+    return (kind == FieldKind::Text && type != ftFMTBcd) || kind == FieldKind::Bytes;
+}
+
+QString toDateLiteral(double days) {
+    if (DayPattern::IsMidnight(days)) {
+        return QStringLiteral("TO_DATE('") + DayPattern::Format(days, false) +
+               QStringLiteral("','DD.MM.YYYY')");
+    }
+    return QStringLiteral("TO_DATE('") + DayPattern::Format(days, true) +
+           QStringLiteral("','DD.MM.YYYY HH24:MI:SS')");
+}
+
+QString shortestFloat(double value) {
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale.toString(value, 'g', QLocale::FloatingPointShortest);
+}
+
+}  // namespace
+
+QString InsertStatement::Quoted(const QString& text) {
+    QString result;
+    result.reserve(text.size() + 2);
+    result += QLatin1Char('\'');
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\''))
+            result += QLatin1Char('\'');
+        result += c;
+    }
+    result += QLatin1Char('\'');
+    return result;
+}
+
+QString InsertStatement::ExactNumber(const TField& field) {
+    switch (KindOf(field.FieldType())) {
+        case FieldKind::Float: {
+            // The usual 15 digits where they give the value back, else the shortest text that
+            // does: a script must not round what it carries.
+            const double value = field.ReadNumber();
+            const QString text = FieldConvert::FormatFloat(value);
+            double back = 0;
+            if (FieldConvert::ParseFloat(text, back) && back == value)
+                return text;
+            return shortestFloat(value);
+        }
+        case FieldKind::Bcd: {
+            QString exact;
+            if (!FieldConvert::NormalizeDecimal(field.Value().toString(), -1, exact))
+                return field.ReadText();
+            return exact.replace(QLatin1Char('.'), QLocale().decimalPoint());
+        }
+        default:
+            return field.ReadText();
+    }
+}
+
+QString InsertStatement::InterbaseBlobText(const QString& content) {
+    QString result;
+    result.reserve(content.size());
+    for (const QChar c : content) {
+        const ushort code = c.unicode();
+        if (code == '\'')
+            result += QLatin1Char('\'');
+        if (code >= 32 || code == 10 || code == 13)
+            result += c;
+    }
+    return result;
+}
+
+void InsertStatement::AppendHexLiteral(QString& text, const QByteArray& bytes) {
+    static const char digits[] = "0123456789ABCDEF";
+    const qsizetype n = bytes.size();
+    text += QLatin1String("\nHEXTORAW(\n'");
+    qsizetype at = text.size();
+    // One allocation for the digits and line joins, however large the blob.
+    text.resize(at + 2 * n + 6 * (n / 50) + 10);
+    QChar* out = text.data();
+    const auto put = [&](const char* part) {
+        for (; *part; ++part)
+            out[at++] = QLatin1Char(*part);
+    };
+    for (qsizetype k = 1; k <= n; ++k) {
+        const auto b = static_cast<unsigned char>(bytes[k - 1]);
+        out[at++] = QLatin1Char(digits[b >> 4]);
+        out[at++] = QLatin1Char(digits[b & 15]);
+        if (k % 50 == 0)
+            put("'||\n'");
+    }
+    put("'\n)");
+    text.truncate(at);
+}
+
+void InsertStatement::AppendValue(QString& text, const TField& field, Dialect dialect,
+                                  const std::function<void()>& beforeBlobDigits) {
+    const TFieldType type = field.FieldType();
+    if (field.IsNullValue()) {
+        text += QLatin1String("null");
+        return;
+    }
+    switch (dialect) {
+        case Ansi:
+            if (field.IsBlobField())
+                text += QLatin1String("null");
+            else if (isQuotedText(type))
+                text += Quoted(field.ReadText());
+            else if (isDateType(type))
+                text += QLatin1Char('\'') + field.ReadText() + QLatin1Char('\'');
+            else
+                text += ExactNumber(field);
+            return;
+        case Oracle:
+            if (field.IsBlobField()) {
+                if (beforeBlobDigits)
+                    beforeBlobDigits();
+                AppendHexLiteral(text, field.Value().toByteArray());
+            } else if (isDateType(type)) {
+                text += toDateLiteral(field.ReadDateTime());
+            } else if (isQuotedText(type)) {
+                text += Quoted(field.ReadText());
+            } else {
+                text += ExactNumber(field);
+            }
+            return;
+        case Interbase:
+            if (type == ftDate || type == ftDateTime) {
+                const double days = field.ReadDateTime();
+                text += QLatin1Char('\'') +
+                        DayPattern::Format(days, !DayPattern::IsMidnight(days)) + QLatin1Char('\'');
+            } else if (type == ftTime) {
+                text += QLatin1Char('\'') + DayPattern::FormatTime(field.ReadDateTime()) +
+                        QLatin1Char('\'');
+            } else if (isQuotedText(type)) {
+                text += Quoted(field.ReadText());
+            } else if (field.IsBlobField()) {
+                text +=
+                    QLatin1Char('\'') + InterbaseBlobText(field.ReadText()) + QLatin1String("' ");
+            } else {
+                text += ExactNumber(field);
+            }
+            return;
+    }
+}
+
+QString InsertStatement::Render(const TTable& source, const FieldMappingArray& mapping,
+                                const QString& tableName, const QString& divider, Dialect dialect,
+                                const std::function<void()>& beforeBlobDigits) {
+    const bool oracle = dialect == Oracle;
+    const int count = std::min(static_cast<int>(mapping.size()), source.NumberOfFields());
+    QString text = QStringLiteral("INSERT INTO ") + tableName +
+                   (oracle ? QLatin1String("\n(") : QLatin1String(" ("));
+    bool first = true;
+    for (int i = 0; i < count; ++i) {
+        if (mapping[i].targetName.isEmpty())
+            continue;
+        if (!first)
+            text += QLatin1String(", ");
+        text += mapping[i].targetName;
+        first = false;
+    }
+    text += oracle ? QLatin1String(")\n(SELECT ") : QLatin1String(")\nVALUES (");
+    first = true;
+    for (int i = 0; i < count; ++i) {
+        if (mapping[i].targetName.isEmpty())
+            continue;
+        if (!first)
+            text += QLatin1String(", ");
+        AppendValue(text, *source.FieldAt(i), dialect, beforeBlobDigits);
+        first = false;
+    }
+    if (oracle)
+        text += QLatin1String("\nFROM DUAL)");
+    else
+        text += QLatin1Char(')');
+    text += QLatin1Char('\n') + divider + QLatin1String("\n\n");
+    return text;
+}

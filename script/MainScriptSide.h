@@ -1,0 +1,32 @@
+#pragma once
+
+#include "script/ScriptGeneration.h"
+
+#include <QElapsedTimer>
+
+class TfMain;
+
+// The main window's side of a script run: its SQL window, options window and boxes.
+class MainScriptSide : public ScriptSide {
+public:
+    explicit MainScriptSide(TfMain& main) : m_main(main) {}
+
+    void clearAndShow() override;
+    void addText(const QString& text) override;
+    void repaintScript() override;
+    bool scriptVisible() override;
+    void beforeLongValue() override;
+
+    int sqlDialect() override;
+    QString sqlDialectName() override;
+    QString scriptDivider() override;
+    bool autoCommit() override;
+    int autoCommitInterval() override;
+    QString targetTableName() override;
+    QString sourceConnectText() override;
+    QString sourceTableName() override;
+
+private:
+    TfMain& m_main;
+    QElapsedTimer m_sinceRepaint;
+};

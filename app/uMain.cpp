@@ -13,6 +13,7 @@
 #include "data/TSession.h"
 #include "data/TTable.h"
 #include "data/UserPrompts.h"
+#include "grids/PrintDBGridEh.h"
 #include "grids/RecordGrid.h"
 #include "grids/RecordNavigator.h"
 #include "script/ScriptGeneration.h"
@@ -26,6 +27,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
@@ -111,6 +113,8 @@ void TfMain::bindGrids() {
     m_controls->DBNavigator1->setTable(m_tFrom);
     m_controls->dbgTo->setTable(m_tTo);
     m_controls->DBNavigator2->setTable(m_tTo);
+    m_PrintDBGridEh1 = new TPrintDBGridEh(m_controls->dbgTo, this);
+    m_PrintDBGridEh1->setObjectName(QStringLiteral("PrintDBGridEh1"));
 }
 
 // "Data Move !", "Generate SQL.." and "Print.." get their handlers from the batch run, the
@@ -129,6 +133,7 @@ void TfMain::bindCommands() {
     bindCommand(a.aAbout, this, [this] { aAboutExecute(); });
     bindCommand(a.aSetup, this, [this] { aSetupExecute(); });
     bindCommand(a.aClose, this, [this] { aCloseExecute(); });
+    bindCommand(a.aPrint, this, [this] { aPrintExecute(); });
 
     const MainLayout& c = *m_controls;
     BoxActionTrigger::bind(c.eFromAlias, a.aFromConnect);
@@ -195,4 +200,16 @@ void TfMain::aSetupExecute() {
 
 void TfMain::aCloseExecute() {
     close();
+}
+
+void TfMain::aPrintExecute() {
+    if (!m_tTo->Active())
+        return;
+    const MainLayout& c = *m_controls;
+    PageTexts& header = m_PrintDBGridEh1->PageHeader();
+    header.LeftText.clear();
+    header.LeftText.append(QStringLiteral("&[ShortDate] &[Time] ") + c.lToConnect->text() +
+                           QStringLiteral(" table \"") + c.eToTable->currentText() +
+                           QLatin1Char('"'));
+    m_PrintDBGridEh1->PreviewGrid();
 }

@@ -13,6 +13,7 @@ class MainLayout;
 class TDatabase;
 class TfSetup;
 class TfSQL;
+class TPrintDBGridEh;
 class TSession;
 class TTable;
 
@@ -42,6 +43,7 @@ public:
 
     TfSQL* fSQL() const { return m_fSQL; }
     TfSetup* fSetup() const { return m_fSetup; }
+    TPrintDBGridEh& PrintDBGridEh1() const { return *m_PrintDBGridEh1; }
 
     // The source grid's height, which the splitter above the target panel sets.
     int sourceGridHeight() const;
@@ -61,6 +63,7 @@ private:
     void aAboutExecute();
     void aSetupExecute();
     void aCloseExecute();
+    void aPrintExecute();
 
     MainActions* m_actions;
     std::unique_ptr<MainLayout> m_controls;
@@ -75,6 +78,7 @@ private:
     FieldMappingArray m_mapping;
     TfSQL* m_fSQL = nullptr;
     TfSetup* m_fSetup = nullptr;
+    TPrintDBGridEh* m_PrintDBGridEh1 = nullptr;
 };
 
 // The one main window, for the windows that reach its controls and tables.

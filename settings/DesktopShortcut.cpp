@@ -108,6 +108,10 @@ void CreateDesktopLauncher(const QString& target, const QString& launcherFile,
     const QString folder = QFileInfo(launcherFile).absolutePath();
     if (!QDir().mkpath(folder))
         fail(launcherFile, QStringLiteral("the folder cannot be created"));
+    // A link there is replaced, not written through: its target is no launcher of ours and must
+    // not become executable.
+    if (QFileInfo(launcherFile).isSymLink() && !QFile::remove(launcherFile))
+        fail(launcherFile, QStringLiteral("the link there cannot be replaced"));
     QSaveFile file(launcherFile);
     if (!file.open(QIODevice::WriteOnly))
         fail(launcherFile, file.errorString());

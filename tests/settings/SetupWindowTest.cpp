@@ -386,6 +386,28 @@ TEST(DesktopShortcut, WithoutADesktopFolderTheHomeFoldersDesktopServes) {
               QStringLiteral("/home/u/Desktop"));
 }
 
+TEST(DesktopShortcut, ALinkAtTheLaunchersPathIsReplacedNotWrittenThrough) {
+    QTemporaryDir dir;
+    const QString other = dir.filePath(QStringLiteral("notes.txt"));
+    {
+        QFile file(other);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("not a launcher");
+    }
+    const QFileDevice::Permissions before = QFile::permissions(other);
+    const QString launcher = dir.filePath(QStringLiteral("Rowcart.desktop"));
+    ASSERT_TRUE(QFile::link(other, launcher));
+    DesktopShortcut::CreateDesktopLauncher(QStringLiteral("/opt/r"), launcher, QString(),
+                                           QStringLiteral("Rowcart"));
+    QFile file(other);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("not a launcher"));
+    EXPECT_EQ(QFile::permissions(other), before);
+    const QFileInfo written(launcher);
+    EXPECT_FALSE(written.isSymLink());
+    EXPECT_TRUE(written.isFile() && written.isExecutable());
+}
+
 TEST(DesktopShortcut, ExecQuotesReservedCharactersAndEscapesPercent) {
     EXPECT_EQ(DesktopShortcut::execValue(QStringLiteral("/opt/rowcart/rowcart"), QString()),
               QStringLiteral("/opt/rowcart/rowcart"));

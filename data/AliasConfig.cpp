@@ -2,6 +2,7 @@
 
 #include "data/DemoDatabases.h"
 #include "data/Exceptions.h"
+#include "data/TextExcerpt.h"
 
 #include <QDir>
 #include <QFile>
@@ -53,20 +54,24 @@ AliasConfig AliasConfig::load(const QString& path) {
                 malformed(path, lineNo, QStringLiteral("the alias name is empty"));
             if (name.size() > 31)
                 malformed(path, lineNo,
-                          QStringLiteral("alias name '%1' is longer than 31 characters").arg(name));
+                          QStringLiteral("alias name '%1' is longer than 31 characters")
+                              .arg(TextExcerpt(name)));
             if (config.find(name))
-                malformed(path, lineNo, QStringLiteral("alias '%1' is defined twice").arg(name));
+                malformed(path, lineNo,
+                          QStringLiteral("alias '%1' is defined twice").arg(TextExcerpt(name)));
             config.m_aliases.append(AliasDefinition{name, {}});
             current = &config.m_aliases.last();
             continue;
         }
         const qsizetype eq = line.indexOf(QLatin1Char('='));
         if (eq <= 0)
-            malformed(path, lineNo,
-                      QStringLiteral("expected [ALIAS] or KEY=value, found '%1'").arg(line));
+            malformed(
+                path, lineNo,
+                QStringLiteral("expected [ALIAS] or KEY=value, found '%1'").arg(TextExcerpt(line)));
         if (!current)
             malformed(path, lineNo,
-                      QStringLiteral("'%1' stands before the first [ALIAS] section").arg(line));
+                      QStringLiteral("'%1' stands before the first [ALIAS] section")
+                          .arg(TextExcerpt(line)));
         const QString key = line.left(eq).trimmed().toUpper();
         QString value = line.mid(eq + 1).trimmed();
         if (key == QLatin1String("PASSWORD"))
@@ -83,7 +88,7 @@ AliasConfig AliasConfig::load(const QString& path) {
             throw EDatabaseError(
                 QStringLiteral("Alias configuration %1: alias '%2' needs DRIVER=SQLITE, "
                                "DRIVER=POSTGRES or DRIVER=ODBC")
-                    .arg(path, alias.name));
+                    .arg(path, TextExcerpt(alias.name)));
         }
     }
     return config;

@@ -68,6 +68,14 @@ TEST(AliasConfig, MalformedFilesNameTheFileAndLine) {
                     message.contains(QLatin1String(c.says)))
             << message.toStdString();
     }
+    // A huge or binary line is quoted short and readable.
+    const QString huge =
+        writeFile(dir, QStringLiteral("huge.conf"),
+                  "[A]\nDRIVER=SQLITE\n\x01\x1b[2J" + QByteArray(1 << 20, 'x') + "\n");
+    const QString hugeError = loadError(huge);
+    EXPECT_TRUE(hugeError.contains(QStringLiteral("line 3")) &&
+                hugeError.contains(QStringLiteral("'\\x01\\x1b[2Jxxx")) && hugeError.size() < 400)
+        << hugeError.left(400).toStdString();
     const QString noDriver = writeFile(dir, QStringLiteral("nodriver.conf"), "[A]\nPATH=x.db\n");
     EXPECT_TRUE(loadError(noDriver).contains(QStringLiteral("DRIVER=SQLITE")))
         << loadError(noDriver).toStdString();

@@ -84,6 +84,14 @@ std::unique_ptr<DriverConnection> OpenSqliteConnection(const ConnectRequest& req
         throw EDBEngineError(QStringLiteral("Alias '%1' has no PATH").arg(request.aliasName),
                              QString(), false);
     }
+    // A device or a folder would open as an empty database.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        throw EDBEngineError(
+            QStringLiteral("Cannot open database file '%1': it is not a regular file")
+                .arg(info.absoluteFilePath()),
+            QString(), false);
+    }
     // A missing file is an error, not a new empty database.
     const int flags =
         (request.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;

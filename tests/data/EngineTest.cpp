@@ -254,6 +254,27 @@ TEST(Engine, UnknownAliasAndClosedObjectsFailClearly) {
     t->CancelPendingUpdates();  // shows nothing on a closed table
 }
 
+TEST(Engine, APathThatIsNoRegularFileIsRefused) {
+    QTemporaryDir dir;
+    for (const QString& path :
+         {QStringLiteral("/dev/null"), QStringLiteral("/dev/zero"), dir.path()}) {
+        AliasFile aliases;
+        aliases.add(QStringLiteral("ODD"), {{QStringLiteral("DRIVER"), QStringLiteral("SQLITE")},
+                                            {QStringLiteral("PATH"), path}});
+        aliases.write();
+        auto db = MakeDatabase(QStringLiteral("dbTo"), QStringLiteral("ODD"));
+        try {
+            db->Connect();
+            ADD_FAILURE() << path.toStdString() << " opened as a database";
+        } catch (const EDBEngineError& e) {
+            EXPECT_TRUE(e.message().contains(path) &&
+                        e.message().contains(QStringLiteral("not a regular file")))
+                << e.message().toStdString();
+        }
+        EXPECT_FALSE(db->Connected());
+    }
+}
+
 TEST(Engine, ResumingControlsTellsWhatChanged) {
     QTemporaryDir dir;
     AliasFile aliases;

@@ -1,7 +1,8 @@
 # Sourced by run.sh and test.sh: installs the Debian packages Rowcart needs when any is missing.
 rowcart_packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins
     libgtest-dev libsqlite3-dev libpq-dev xvfb xauth poppler-utils imagemagick fonts-dejavu-core
-    postgresql unixodbc-dev libsqliteodbc odbc-postgresql odbc-mariadb mariadb-server mariadb-client)
+    postgresql unixodbc-dev libsqliteodbc odbc-postgresql odbc-mariadb mariadb-server mariadb-client
+    clang libclang-rt-dev)
 
 rowcart_install_deps() {
     local missing=()

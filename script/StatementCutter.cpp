@@ -168,8 +168,22 @@ EngineStatement PrepareEngineStatement(const QString& statement) {
         result.text = text;
         return result;
     }
+    // Colons mostly stand inside quotes (times) or comments: look before copying.
+    const QLatin1String quotes("'\"`");
+    bool changes = false;
+    walkOutside(
+        text, quotes,
+        [&](qsizetype i) {
+            changes = changes || text[i] == QLatin1Char(':');
+            return changes ? text.size() : i + 1;
+        },
+        [](qsizetype, qsizetype) {});
+    if (!changes) {
+        result.text = text;
+        return result;
+    }
     result.text.reserve(text.size());
-    replaceMarkers(text, QLatin1String("'\"`"), &result.text, result.parameters);
+    replaceMarkers(text, quotes, &result.text, result.parameters);
     return result;
 }
 

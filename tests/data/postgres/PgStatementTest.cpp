@@ -1,4 +1,5 @@
 #include "data/Exceptions.h"
+#include "data/postgres/PgStatementText.h"
 #include "tests/support/PgTestServer.h"
 
 namespace {
@@ -98,6 +99,23 @@ TEST_F(PgStatement, CopyFromTheClientIsRefusedAndTheConnectionLives) {
     EXPECT_NO_THROW(exec(QStringLiteral("COPY t TO STDOUT")));
     exec(QStringLiteral("INSERT INTO t VALUES (1)"));
     EXPECT_EQ(count(*m_conn, "t"), 1);
+}
+
+// Only texts that are surely one change may go into a script run's pipeline.
+TEST(PgStatementTextTest, TellsASingleChangeApart) {
+    const std::vector<std::pair<const char*, bool>> cases = {
+        {"/* at 14:03:09 */\r\nINSERT INTO t VALUES (1, 'a;b')\r\n", true},
+        {"update t set a = 1;  -- done\r\n", true},
+        {"DELETE FROM t WHERE \"x;\" = E'\\';'", true},
+        {"INSERT INTO t VALUES (1);\r\nINSERT INTO t VALUES (2)", false},
+        {"COMMIT;\r\n/* records 0 */\r\nINSERT INTO t VALUES (1)", false},
+        {"INSERT INTO t VALUES ($$a;b$$)", false},
+        {"SELECT 1", false},
+        {"/* only a comment */", false},
+        {"WITH x AS (SELECT 1) INSERT INTO t SELECT * FROM x", false},
+    };
+    for (const auto& [text, single] : cases)
+        EXPECT_EQ(PgStatementText::isSingleChange(QByteArray(text)), single) << text;
 }
 
 }  // namespace

@@ -34,10 +34,14 @@ AliasConfig AliasConfig::load(const QString& path) {
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         throw EDatabaseError(
             QStringLiteral("Cannot read alias configuration %1: %2").arg(path, file.errorString()));
+    return parse(file, path);
+}
+
+AliasConfig AliasConfig::parse(QIODevice& device, const QString& path) {
     AliasConfig config;
     config.m_path = path;
     const QDir base = QFileInfo(path).absoluteDir();
-    QTextStream in(&file);
+    QTextStream in(&device);
     int lineNo = 0;
     AliasDefinition* current = nullptr;
     while (!in.atEnd()) {

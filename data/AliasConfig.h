@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIODevice>
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -19,6 +20,8 @@ public:
     // Reads the file. Throws EDatabaseError naming the file and line when it is malformed or
     // unreadable.
     static AliasConfig load(const QString& path);
+    // The same for text read from `device`; `path` names it in messages and anchors PATH.
+    static AliasConfig parse(QIODevice& device, const QString& path);
 
     // Creates the file with the demo aliases DEMO and WORK, and their databases beside it, when
     // it does not exist yet. Files already there keep their names and contents: a demo database

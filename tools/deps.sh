@@ -18,8 +18,10 @@ rowcart_install_deps() {
     $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
+# rowcart_build DIR TYPE [CMAKE OPTION...]
 rowcart_build() {
     local dir=$1 type=$2
-    cmake -S "$ROWCART_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" >/dev/null
+    shift 2
+    cmake -S "$ROWCART_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" "$@" >/dev/null
     cmake --build "$dir" -j "$(nproc)"
 }

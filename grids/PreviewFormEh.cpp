@@ -78,7 +78,7 @@ TPreviewFormEh::TPreviewFormEh(QWidget* parent)
     m_scroll->setObjectName(QStringLiteral("sbPages"));
     m_scroll->setAlignment(Qt::AlignCenter);
     m_scroll->setBackgroundRole(QPalette::Dark);
-    m_view = new PreviewPageView;
+    m_view = new PreviewPageView(m_pages);
     m_scroll->setWidget(m_view);
     setCentralWidget(m_scroll);
 
@@ -138,7 +138,7 @@ PageMetrics TPreviewFormEh::pageMetrics() {
 void TPreviewFormEh::renderDocument(const QString& title, const Render& render) {
     m_pages.clear();
     m_current = 0;
-    m_view->setPage(nullptr);
+    m_view->setPage(-1);
     m_title = title;
     setWindowTitle(QStringLiteral("Предварительный просмотр - ") + title);
     m_rendering = true;
@@ -184,7 +184,7 @@ void TPreviewFormEh::setCurrentPage(int page) {
     if (page == m_current && (page == 0 || m_view->isVisible()))
         return updateControls();
     m_current = page;
-    m_view->setPage(page > 0 ? &m_pages[static_cast<size_t>(page - 1)] : nullptr);
+    m_view->setPage(page - 1);
     applyScale();
     updateControls();
 }

@@ -7,13 +7,20 @@ namespace {
 constexpr int Gap = 8;
 }
 
-PreviewPageView::PreviewPageView(QWidget* parent) : QWidget(parent) {
+PreviewPageView::PreviewPageView(const std::vector<PagePicture>& pages, QWidget* parent)
+    : QWidget(parent), m_pages(pages) {
     setBackgroundRole(QPalette::Dark);
     setAutoFillBackground(true);
 }
 
-void PreviewPageView::setPage(const PagePicture* page) {
-    m_page = page;
+const PagePicture* PreviewPageView::page() const {
+    if (m_index < 0 || m_index >= static_cast<int>(m_pages.size()))
+        return nullptr;
+    return &m_pages[static_cast<size_t>(m_index)];
+}
+
+void PreviewPageView::setPage(int index) {
+    m_index = index;
     resize(sizeHint());
     update();
 }
@@ -25,24 +32,25 @@ void PreviewPageView::setZoom(double zoom) {
 }
 
 QSize PreviewPageView::sizeHint() const {
-    if (!m_page)
+    const PagePicture* shown = page();
+    if (!shown)
         return QSize(2 * Gap, 2 * Gap);
-    return (QSizeF(m_page->paper()) * m_zoom).toSize() + QSize(2 * Gap, 2 * Gap);
+    return (QSizeF(shown->paper()) * m_zoom).toSize() + QSize(2 * Gap, 2 * Gap);
 }
 
 void PreviewPageView::paintEvent(QPaintEvent* event) {
     Q_UNUSED(event);
-    if (!m_page)
+    const PagePicture* shown = page();
+    if (!shown)
         return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    const QRectF paper(Gap, Gap, m_page->paper().width() * m_zoom,
-                       m_page->paper().height() * m_zoom);
+    const QRectF paper(Gap, Gap, shown->paper().width() * m_zoom, shown->paper().height() * m_zoom);
     painter.fillRect(paper.translated(3, 3), Qt::black);
     painter.fillRect(paper, Qt::white);
     painter.translate(paper.topLeft());
     painter.scale(m_zoom, m_zoom);
-    painter.translate(m_page->border().left(), m_page->border().top());
-    m_page->paint(painter, m_page->dpi());
+    painter.translate(shown->border().left(), shown->border().top());
+    shown->paint(painter, shown->dpi());
 }

@@ -21,6 +21,7 @@
 #include "settings/FormStorage.h"
 #include "settings/uSetup.h"
 #include "transfer/BatchRun.h"
+#include "transfer/RowTransfer.h"
 #include "transfer/uFromTo.h"
 
 #include <QAction>
@@ -117,13 +118,12 @@ void TfMain::bindGrids() {
     m_PrintDBGridEh1->setObjectName(QStringLiteral("PrintDBGridEh1"));
 }
 
-// "Data Move !", "Generate SQL.." and "Print.." get their handlers from the batch run, the
-// script generation and the grid printer.
 void TfMain::bindCommands() {
     const MainActions& a = *m_actions;
     ConnectionsController* connections = m_connections;
     bindCommand(a.aSelAll, this, [this] { aSelAllExecute(); });
     bindCommand(a.aGenerateSQL, this, [] { GenerateScript(); });
+    bindCommand(a.aDataLoad, this, [this] { aDataLoadExecute(); });
     bindCommand(a.aFromConnect, this, [connections] { connections->aFromConnectExecute(); });
     bindCommand(a.aToConnect, this, [connections] { connections->aToConnectExecute(); });
     bindCommand(a.aFromReopen, this, [connections] { connections->aFromReopenExecute(); });
@@ -187,6 +187,18 @@ void TfMain::closeEvent(QCloseEvent* event) {
 
 void TfMain::aSelAllExecute() {
     m_controls->dbgFrom->selectAllRows();
+}
+
+void TfMain::aDataLoadExecute() {
+    const TfSetup* setup = m_fSetup;
+    MoveOptions options;
+    options.noTypeComparison = [setup] { return setup->noTypeComparison(); };
+    options.autoCommit = [setup] { return setup->autoCommit(); };
+    options.autoCommitInterval = [setup] { return qint64(setup->autoCommitInterval()); };
+    RowTransfer transfer(*m_tFrom, *m_tTo, m_mapping, options);
+    m_batchRun->RunBatch(
+        *m_tFrom, m_controls->dbgFrom->selection(), [this] { return ShowFieldMapping(); },
+        transfer.pieces());
 }
 
 void TfMain::aAboutExecute() {

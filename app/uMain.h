@@ -60,6 +60,7 @@ private:
     void runCreationSteps();
 
     void aSelAllExecute();
+    void aDataLoadExecute();
     void aAboutExecute();
     void aSetupExecute();
     void aCloseExecute();

@@ -48,6 +48,9 @@ public:
     virtual std::vector<FetchedRow> fetchFrom(const QByteArray& key, bool inclusive, int limit) = 0;
     // Number of rows before the row with this key.
     virtual qint64 positionOf(const QByteArray& key) = 0;
+    // Indexes of the columns whose values identify a row (the primary key or its substitute);
+    // empty when rows are identified by something else, such as a row id.
+    virtual QVector<int> keyColumns() const { return {}; }
     // Writes every change in one transaction (a savepoint when one is already active): all of
     // them or, on the first failure, none; then throws the failure.
     virtual void applyChanges(const std::vector<const PendingChange*>& changes,

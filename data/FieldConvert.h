@@ -15,6 +15,9 @@ namespace FieldConvert {
 
 QString ReadText(const ColumnInfo& field, const QVariant& value);
 QVariant FromText(const ColumnInfo& field, const QString& text);
+// Any value in the field's canonical form (see Row.h): numbers, dates, text and bytes are
+// converted where that keeps the value; anything else fails with the conversion's message.
+QVariant FromValue(const ColumnInfo& field, const QVariant& value);
 double ReadNumber(const ColumnInfo& field, const QVariant& value);
 QVariant FromNumber(const ColumnInfo& field, double value);
 double ReadDateTime(const ColumnInfo& field, const QVariant& value);

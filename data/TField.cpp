@@ -14,7 +14,12 @@ QVariant TField::Value() const {
 }
 
 void TField::SetValue(const QVariant& value) {
-    m_table.setFieldValue(m_index, value);
+    // Drivers bind by the field's type: a value of another type would be written wrongly.
+    store(FieldConvert::FromValue(m_info, value));
+}
+
+void TField::store(const QVariant& canonical) {
+    m_table.setFieldValue(m_index, canonical);
 }
 
 bool TField::IsNullValue() const {
@@ -39,7 +44,7 @@ QString TField::ReadText() const {
 }
 
 void TField::WriteText(const QString& text) {
-    SetValue(FieldConvert::FromText(m_info, text));
+    store(FieldConvert::FromText(m_info, text));
 }
 
 double TField::ReadNumber() const {
@@ -47,7 +52,7 @@ double TField::ReadNumber() const {
 }
 
 void TField::WriteNumber(double value) {
-    SetValue(FieldConvert::FromNumber(m_info, value));
+    store(FieldConvert::FromNumber(m_info, value));
 }
 
 double TField::ReadDateTime() const {
@@ -55,11 +60,11 @@ double TField::ReadDateTime() const {
 }
 
 void TField::WriteDateTime(double value) {
-    SetValue(FieldConvert::FromDateTime(m_info, value));
+    store(FieldConvert::FromDateTime(m_info, value));
 }
 
 void TField::Clear() {
-    SetValue(QVariant());
+    store(QVariant());
 }
 
 void TField::SaveBlobTo(TMemoryStream& stream) const {
@@ -70,5 +75,5 @@ void TField::SaveBlobTo(TMemoryStream& stream) const {
 void TField::LoadBlobFrom(TMemoryStream& stream) {
     requireBlob();
     // The whole stream, wherever its position stands.
-    SetValue(QVariant(stream.Data()));
+    store(QVariant(stream.Data()));
 }

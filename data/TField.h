@@ -38,10 +38,12 @@ public:
     void LoadBlobFrom(TMemoryStream& stream);
 
     QVariant Value() const;
+    // Converts the value to the field's type, or fails with the conversion's message.
     void SetValue(const QVariant& value);
 
 private:
     void requireBlob() const;
+    void store(const QVariant& canonical);
 
     TTable& m_table;
     int m_index;

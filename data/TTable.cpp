@@ -1,16 +1,22 @@
 #include "data/TTable.h"
 
 #include "data/Exceptions.h"
+#include "data/FieldConvert.h"
 #include "data/KeyCodec.h"
 #include "data/TDatabase.h"
 #include "data/TField.h"
 
 #include <QLocale>
+#include <optional>
 
 namespace {
 
 // Rows read per query while walking the table.
 constexpr int WindowSize = 512;
+// The least a jump to a bookmark outside the window reads.
+constexpr int MinSeekWindow = 2;
+// Rows read around the cursor after a commit.
+constexpr int RereadWindow = 64;
 
 [[noreturn]] void closedDataset() {
     throw EDatabaseError(QStringLiteral("Cannot perform this operation on a closed dataset"));
@@ -329,12 +335,19 @@ void TTable::MoveToBookmark(const QByteArray& bookmark) {
 
 bool TTable::seekStoredKey(const QByteArray& key) {
     int index = m_window.indexOf(key);
+    if (index >= 0)
+        m_seekHits = true;
     if (index < 0) {
-        // Walks over selections move forward: read the window from this row on.
-        std::vector<FetchedRow> rows = m_cursor->fetchFrom(key, true, WindowSize);
+        // Walks over selections move forward, so the window is read from this row on. Its size
+        // follows the walk: dense selections land in it again and grow it, sparse ones miss it
+        // and shrink it, so that rows between selected ones are not read for nothing.
+        m_seekWindow = m_seekHits ? std::min(WindowSize, m_seekWindow * 2)
+                                  : std::max(MinSeekWindow, m_seekWindow / 2);
+        m_seekHits = false;
+        std::vector<FetchedRow> rows = m_cursor->fetchFrom(key, true, m_seekWindow);
         if (rows.empty() || rows.front().key != key)
             return false;
-        m_window.atStoredEnd = static_cast<int>(rows.size()) < WindowSize;
+        m_window.atStoredEnd = static_cast<int>(rows.size()) < m_seekWindow;
         m_window.rows = std::move(rows);
         m_window.start = -1;
         index = 0;
@@ -629,10 +642,110 @@ void TTable::CommitPendingUpdates() {
     requireActive();
     endEditForMove();
     const std::vector<const PendingChange*> changes = m_pending.changesInCommitOrder();
-    if (!changes.empty())
-        m_cursor->applyChanges(changes, UpdateMode);
+    if (!changes.empty()) {
+        try {
+            m_cursor->applyChanges(changes, UpdateMode);
+        } catch (Exception& error) {
+            nameFailingRow(error, changes);
+            throw;
+        }
+    }
+    const QByteArray key = m_position == Position::Stored ? m_key : QByteArray();
     m_pending.clear();
-    reread();
+    rereadAround(key);
+}
+
+void TTable::nameFailingRow(Exception& error, const std::vector<const PendingChange*>& changes) {
+    // Engines do not say which row of a batch failed. The batch is written again in halves
+    // inside a transaction that is rolled back, keeping the part before the failure applied,
+    // which finds the first failing row in at most twice the rows. Not inside the user's own
+    // transaction, whose earlier work a rollback would take with it.
+    const auto* engine = dynamic_cast<const EDBEngineError*>(&error);
+    if (engine && !engine->connectionUsable())
+        return;
+    DriverConnection& connection = Database().driver();
+    if (connection.inTransaction())
+        return;
+    const auto apply = [&](size_t begin, size_t end) {
+        try {
+            m_cursor->applyChanges({changes.begin() + static_cast<std::ptrdiff_t>(begin),
+                                    changes.begin() + static_cast<std::ptrdiff_t>(end)},
+                                   UpdateMode);
+            return true;
+        } catch (const Exception&) {
+            return false;
+        }
+    };
+    std::optional<size_t> failing;
+    try {
+        connection.beginTransaction(tiReadCommitted);
+        size_t low = 0, high = changes.size();
+        while (high - low > 1) {
+            const size_t middle = low + (high - low) / 2;
+            if (apply(low, middle))
+                low = middle;
+            else
+                high = middle;
+        }
+        if (!apply(low, low + 1))
+            failing = low;
+        connection.rollbackTransaction();
+    } catch (const Exception&) {
+        if (connection.inTransaction())
+            connection.rollbackTransaction();
+        return;
+    }
+    if (failing)
+        error.setMessage(error.message() + QStringLiteral("\n\r") +
+                         describeRow(*changes[*failing]));
+}
+
+QString TTable::describeRow(const PendingChange& change) const {
+    const Row& values = change.kind == PendingChange::Delete ? change.original : change.values;
+    QVector<int> columns = m_cursor->keyColumns();
+    if (columns.isEmpty()) {
+        for (int c = 0; c < NumberOfFields() && columns.size() < 4; ++c) {
+            if (!IsBlobType(m_fields[static_cast<size_t>(c)]->FieldType()))
+                columns.append(m_fields[static_cast<size_t>(c)]->Index());
+        }
+    }
+    QStringList parts;
+    const QVector<ColumnInfo>& infos = m_cursor->columns();
+    for (int c : columns) {
+        const QVariant value = values.value(c);
+        const QString text = value.isValid() ? FieldConvert::ReadText(infos[c], value).left(80)
+                                             : QStringLiteral("NULL");
+        parts.append(infos[c].name + QStringLiteral(" = ") + text);
+    }
+    return QStringLiteral("Row: ") + parts.join(QStringLiteral(", "));
+}
+
+void TTable::rereadAround(const QByteArray& key) {
+    // Counting the table or seeking a position by offset costs in proportion to its size, and
+    // a run commits every few rows: stay on the row by its key, or start from the first row
+    // when the cursor was on a row that had no key yet. Counts and positions are read again
+    // only when a grid asks for them.
+    m_storedCount = -1;
+    m_window.clear();
+    m_pages.clear();
+    m_recNo = -1;
+    std::vector<FetchedRow> rows = m_cursor->fetchFrom(key, true, RereadWindow);
+    if (!key.isEmpty() && (rows.empty() || rows.front().key != key))
+        rows = m_cursor->fetchFrom(QByteArray(), false, RereadWindow);
+    m_window.atStoredEnd = static_cast<int>(rows.size()) < RereadWindow;
+    const bool first = key.isEmpty() || rows.empty() || rows.front().key != key;
+    m_window.rows = std::move(rows);
+    m_window.start = first ? 0 : -1;
+    if (m_window.rows.empty()) {
+        setEmptyCursor();
+    } else {
+        loadStoredRow(0);
+        m_recNo = first ? 0 : -1;
+        m_atStart = first;
+        m_atEnd = false;
+    }
+    notifyCurrent();
+    notifyRows();
 }
 
 void TTable::CancelPendingUpdates() {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+class Exception;
 class TDatabase;
 class TField;
 
@@ -135,6 +136,10 @@ private:
     qint64 storedVisibleCount();
     qint64 currentStoredPosition();
     void reread();
+    void rereadAround(const QByteArray& key);
+    // Adds the failing row's key values to a commit's error, where they can be found.
+    void nameFailingRow(Exception& error, const std::vector<const PendingChange*>& changes);
+    QString describeRow(const PendingChange& change) const;
     void closeWithoutEvents(bool notify);
     void notifyRows();
     void notifyCurrent();
@@ -167,6 +172,11 @@ private:
     bool m_modified = false;
     // Where the cursor was when an insert started, to return there on cancel.
     QByteArray m_insertReturnKey;
+
+    // Size of the window read when a bookmark lies outside it, and whether a bookmark landed
+    // in the window read last.
+    int m_seekWindow = 512;
+    bool m_seekHits = false;
 
     int m_suspendCount = 0;
     bool m_activeAtSuspend = false;

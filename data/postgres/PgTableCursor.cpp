@@ -357,3 +357,12 @@ void PgTableCursor::applyChanges(const std::vector<const PendingChange*>& change
     PgChangeWriter writer(*m_session, m_relation, mode);
     writer.apply(changes);
 }
+
+QVector<int> PgTableCursor::keyColumns() const {
+    QVector<int> columns;
+    if (m_relation.keyMode == PgKeyMode::Columns) {
+        for (const PgKeyPart& part : m_relation.key)
+            columns.append(part.column);
+    }
+    return columns;
+}

@@ -20,6 +20,7 @@ public:
     std::vector<FetchedRow> fetchAt(qint64 offset, int limit) override;
     std::vector<FetchedRow> fetchFrom(const QByteArray& key, bool inclusive, int limit) override;
     qint64 positionOf(const QByteArray& key) override;
+    QVector<int> keyColumns() const override;
     void applyChanges(const std::vector<const PendingChange*>& changes, TUpdateMode mode) override;
 
     const PgRelation& relation() const { return m_relation; }

@@ -81,6 +81,7 @@ SqliteTable::SqliteTable(sqlite3* db, const QString& name, bool readOnly)
                                          "FROM pragma_table_xinfo(?1)"));
     sqlite3_bind_text(info.get(), 1, utf8Name.constData(), utf8Name.size(), SQLITE_TRANSIENT);
     QVector<QPair<int, QString>> keyColumns;
+    QVector<QPair<int, int>> keyIndexes;
     while ((rc = sqlite3_step(info.get())) == SQLITE_ROW) {
         if (sqlite3_column_int(info.get(), 5) != 0)
             continue;  // generated or hidden columns are derived, never written
@@ -100,8 +101,10 @@ SqliteTable::SqliteTable(sqlite3* db, const QString& name, bool readOnly)
             column_info.generated = true;
         m_columns.append(column_info);
         m_quoted.append(QuoteSqliteIdentifier(column));
-        if (pk > 0)
+        if (pk > 0) {
             keyColumns.append({pk, QuoteSqliteIdentifier(column)});
+            keyIndexes.append({pk, static_cast<int>(m_columns.size()) - 1});
+        }
     }
     if (rc != SQLITE_DONE)
         ThrowSqliteError(db, rc);
@@ -109,6 +112,9 @@ SqliteTable::SqliteTable(sqlite3* db, const QString& name, bool readOnly)
     std::sort(keyColumns.begin(), keyColumns.end());
     for (const auto& key : keyColumns)
         m_keyExprs.append(key.second);
+    std::sort(keyIndexes.begin(), keyIndexes.end());
+    for (const auto& key : keyIndexes)
+        m_keyColumns.append(key.second);
     if (m_keyExprs.isEmpty()) {
         // No primary key: the rowid, under whichever of its names no column took.
         for (const char* alias : {"rowid", "_rowid_", "oid"}) {

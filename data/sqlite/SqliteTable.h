@@ -16,6 +16,7 @@ public:
     std::vector<FetchedRow> fetchAt(qint64 offset, int limit) override;
     std::vector<FetchedRow> fetchFrom(const QByteArray& key, bool inclusive, int limit) override;
     qint64 positionOf(const QByteArray& key) override;
+    QVector<int> keyColumns() const override { return m_keyColumns; }
     void applyChanges(const std::vector<const PendingChange*>& changes, TUpdateMode mode) override;
 
 private:
@@ -37,8 +38,9 @@ private:
     QVector<ColumnInfo> m_columns;
     QStringList m_quoted;    // quoted column names
     QStringList m_keyExprs;  // quoted key columns, or the rowid
-    QString m_select;        // "SELECT keys, columns FROM table"
-    QString m_order;         // "k1 COLLATE BINARY, ..." (and DESC variant)
+    QVector<int> m_keyColumns;
+    QString m_select;  // "SELECT keys, columns FROM table"
+    QString m_order;   // "k1 COLLATE BINARY, ..." (and DESC variant)
     QString m_orderDesc;
     QString m_keyTuple;    // "(k1, k2)" or "k1"
     QString m_paramTuple;  // "(?, ?)" or "?"

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "transfer/BatchRun.h"
+#include "transfer/FieldMapping.h"
+#include "transfer/ValueCarry.h"
+
+#include <functional>
+#include <vector>
+
+class TField;
+class TTable;
+
+// The options that steer a data move, read afresh each time they are used.
+struct MoveOptions {
+    std::function<bool()> noTypeComparison;
+    std::function<bool()> autoCommit;
+    // Rows between commits (the whole part of the options' number); 0 fails every row.
+    std::function<qint64()> autoCommitInterval;
+};
+
+// The data move's pieces of a batch run: the type check before it, and per row the auto-commit
+// test and the insert of one target record from the source's current row.
+class RowTransfer {
+public:
+    RowTransfer(TTable& source, TTable& target, const FieldMappingArray& mapping,
+                MoveOptions options);
+
+    // Whether the run may go on; a type mismatch is reported first. Also settles which source
+    // field goes into which target field for this run.
+    bool CheckFieldTypes();
+    // Auto-commit test for list position `index`, then InsertTargetRow.
+    void RowStep(int index);
+    // Adds one record to the target from the source's current row; on failure nothing of the
+    // row stays behind.
+    void InsertTargetRow();
+    // Discards the unfinished record and asks "Continue ?"; true stops the run.
+    bool StopAfterError(const QString& message);
+
+    BatchPieces pieces();
+
+private:
+    struct Pair {
+        TField* source;
+        TField* target;
+        CarryRule rule;
+    };
+    void resolveFields();
+
+    TTable& m_source;
+    TTable& m_target;
+    const FieldMappingArray& m_mapping;
+    MoveOptions m_options;
+    std::vector<Pair> m_pairs;
+    bool m_resolved = false;
+    bool m_resolvedNoComp = false;
+};

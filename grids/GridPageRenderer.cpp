@@ -128,11 +128,14 @@ void GridPageRenderer::prepareFonts() {
     fonts->push_back(printerFont(m_source.font, dpi, m_source.screenDpi, m_settings.PrintFontName));
     fonts->push_back(
         printerFont(m_source.titleFont, dpi, m_source.screenDpi, m_settings.PrintFontName));
+    m_fontMetrics.clear();
+    for (const QFont& font : *fonts)
+        m_fontMetrics.emplace_back(font);
     m_fonts = std::move(fonts);
 }
 
 int GridPageRenderer::textHeight(const QString& text, Font font, int width, bool wrap) const {
-    const QFontMetricsF metrics(m_fonts->at(font));
+    const QFontMetricsF& metrics = m_fontMetrics.at(font);
     const int flags = wrap ? int(Qt::TextWordWrap) : 0;
     return ceilPixels(
         metrics.boundingRect(QRectF(0, 0, std::max(1, width), 1e7), flags, text).height());
@@ -152,7 +155,7 @@ int GridPageRenderer::blockHeight(const PageTexts& texts, int width) const {
 
 int GridPageRenderer::cellHeight(const QString& text, Font font, int width) const {
     const int inner = width - m_padding.left() - m_padding.right();
-    const QFontMetricsF metrics(m_fonts->at(font));
+    const QFontMetricsF& metrics = m_fontMetrics.at(font);
     if (!text.contains(QLatin1Char('\n')) && metrics.horizontalAdvance(text) <= inner)
         return m_rowHeight;
     return std::max(m_rowHeight,
@@ -177,8 +180,8 @@ GridPageRenderer::BufferedRow GridPageRenderer::readRow() const {
 }
 
 void GridPageRenderer::measureOptimalWidths(PrintProgress& progress) {
-    const QFontMetricsF cells(m_fonts->at(CellFont));
-    const QFontMetricsF titles(m_fonts->at(TitleFont));
+    const QFontMetricsF& cells = m_fontMetrics.at(CellFont);
+    const QFontMetricsF& titles = m_fontMetrics.at(TitleFont);
     const int margins = m_padding.left() + m_padding.right();
     for (int i = 0; i < m_source.columns.size(); ++i)
         m_widths[i] =
@@ -226,8 +229,8 @@ void GridPageRenderer::fitWidths() {
 }
 
 void GridPageRenderer::measureRows() {
-    const QFontMetricsF cells(m_fonts->at(CellFont));
-    const QFontMetricsF titles(m_fonts->at(TitleFont));
+    const QFontMetricsF& cells = m_fontMetrics.at(CellFont);
+    const QFontMetricsF& titles = m_fontMetrics.at(TitleFont);
     const int vertical = m_padding.top() + m_padding.bottom();
     m_rowHeight = ceilPixels(cells.boundingRect(QStringLiteral("Wg")).height()) + vertical;
     const int titleRow = ceilPixels(titles.boundingRect(QStringLiteral("Wg")).height()) + vertical;

@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QDateTime>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPointer>
 #include <QStringList>
 #include <functional>
@@ -122,6 +123,7 @@ private:
     bool m_stopped = false;
 
     std::shared_ptr<std::vector<QFont>> m_fonts;
+    std::vector<QFontMetricsF> m_fontMetrics;  // one per font, measured once
     double m_scale = 1.0;
     QRect m_rect;  // inside the margins, in content units
     int m_headerHeight = 0;

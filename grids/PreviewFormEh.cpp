@@ -102,6 +102,7 @@ TPreviewFormEh::TPreviewFormEh(QWidget* parent)
         m_repeat.setInterval(RepeatIntervalMs);
         setCurrentPage(m_current + m_repeatStep);
     });
+    m_printerInstalled = PrinterPlatform::PrinterInstalled();
     updateControls();
 }
 
@@ -143,6 +144,7 @@ void TPreviewFormEh::renderDocument(const QString& title, const Render& render) 
     setWindowTitle(QStringLiteral("Предварительный просмотр - ") + title);
     m_rendering = true;
     m_stopRequested = false;
+    m_printerInstalled = PrinterPlatform::PrinterInstalled();
     updateControls();
     // The document ends on every way out: the pages so far stay, page 1 is shown.
     struct EndDocument {
@@ -215,7 +217,7 @@ void TPreviewFormEh::resizeEvent(QResizeEvent* event) {
 
 void TPreviewFormEh::updateControls() {
     const int count = pageCount();
-    tbPrint->setEnabled(!m_rendering && PrinterPlatform::PrinterInstalled());
+    tbPrint->setEnabled(!m_rendering && m_printerInstalled);
     tbPrinterSetup->setEnabled(!m_rendering && m_setupSource);
     tbPrevPage->setEnabled(m_current > 1);
     tbNextPage->setEnabled(m_current < count);
@@ -228,7 +230,7 @@ void TPreviewFormEh::updateControls() {
 
 void TPreviewFormEh::bringToFront() {
     if (isMinimized())
-        showNormal();
+        setWindowState(windowState() & ~Qt::WindowMinimized);
     if (!isVisible())
         showMaximized();
     raise();

@@ -80,6 +80,8 @@ private:
     std::vector<PagePicture> m_pages;
     int m_current = 0;
     bool m_rendering = false;
+    // Asked of the print system once per rendering, not per page.
+    bool m_printerInstalled = false;
     bool m_stopRequested = false;
     QString m_title;
     QScrollArea* m_scroll;

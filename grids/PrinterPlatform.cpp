@@ -1,5 +1,7 @@
 #include "grids/PrinterPlatform.h"
 
+#include "data/Exceptions.h"
+
 #include <QPagedPaintDevice>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -47,10 +49,13 @@ void PrintPages(QPrinter& printer, const std::vector<PagePicture>& pages, int fr
 }  // namespace PrinterPlatform
 
 void DevicePageSink::addPage(PagePicture page) {
-    if (!m_painter)
+    if (!m_painter) {
         m_painter = std::make_unique<QPainter>(&m_device);
-    else
+        if (!m_painter->isActive())
+            throw Exception(QStringLiteral("Printing failed: the printer could not be opened"));
+    } else {
         m_device.newPage();
+    }
     ++m_pages;
     page.paint(*m_painter, m_dpi);
 }

@@ -228,10 +228,16 @@ TEST_F(GridPrint, PreviewControlsFollowThePagesAndTheRendering) {
     open(QStringLiteral("many"));
     bool stopEnabledWhileRendering = false;
     bool closeDisabledWhileRendering = false;
+    bool painted = false;
     QTimer probe;
     QObject::connect(&probe, &QTimer::timeout, [&] {
         TPreviewFormEh* preview = printer->PreviewForm();
         if (preview && preview->rendering()) {
+            // Painting the page shown while later pages are added.
+            if (preview->pageCount() >= 2 && !painted) {
+                preview->grab();
+                painted = true;
+            }
             stopEnabledWhileRendering = preview->tbStop->isEnabled();
             closeDisabledWhileRendering = !preview->tbClose->isEnabled() &&
                                           !preview->tbPrint->isEnabled() &&

@@ -295,11 +295,24 @@ TEST_F(GridPrint, SetupDialogAppliesOnOkAndRendersAgain) {
         setup->cbFitToWidth->setChecked(false);
         EXPECT_FALSE(setup->rbColWidths->isEnabled());
         setup->eLeft->setText(QStringLiteral("3,5"));
+        // A margin that is not a number is reported when its box is left.
+        setup->show();
+        QApplication::setActiveWindow(setup);
+        setup->eTop->setFocus();
+        setup->eTop->setText(QStringLiteral("two"));
+        setup->eBottom->setFocus();
+        const auto& messages = ScriptedPrompts::instance().messages();
+        EXPECT_EQ(messages.size(), 1);
+        EXPECT_TRUE(!messages.isEmpty() && messages.last().text.contains(QStringLiteral("'two'")));
+        EXPECT_TRUE(setup->eTop->hasFocus());
+        setup->eTop->setText(QStringLiteral("1.5"));
+        setup->hide();
         return 1;
     });
     preview.tbPrinterSetup->click();
     EXPECT_FALSE(printer->Settings().Options & pghFitGridToPageWidth);
     EXPECT_DOUBLE_EQ(printer->Settings().PageParams.left, 3.5);
+    EXPECT_DOUBLE_EQ(printer->Settings().PageParams.top, 1.5);
     EXPECT_GT(preview.pageCount(), 1);
 
     ScriptedPrompts::instance().answerDialog([](QObject& dialog) {

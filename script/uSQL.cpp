@@ -3,12 +3,15 @@
 #include "about/UrlOpener.h"
 #include "app/ActionToolBar.h"
 #include "app/DialogFont.h"
+#include "app/MainActions.h"
 #include "app/MainLayout.h"
 #include "app/uMain.h"
 #include "data/Exceptions.h"
+#include "data/TTable.h"
 #include "data/UserPrompts.h"
 #include "script/LinkHighlighter.h"
 #include "script/ScriptBuffer.h"
+#include "script/ScriptExecution.h"
 #include "script/ScriptFile.h"
 #include "script/ScriptPrinter.h"
 #include "settings/FormStorage.h"
@@ -142,7 +145,20 @@ QString TfSQL::AutoFileName(const QString& alias, const QString& table) {
 }
 
 void TfSQL::aExecuteExecute() {
-    throw Exception(QStringLiteral("Script execution is not available"));
+    if (Prompts().message(QStringLiteral("Execute this script to database \"To\" ?"),
+                          QStringLiteral("Execute ?"), UserPrompts::Yes | UserPrompts::No,
+                          UserPrompts::Icon::Question) != UserPrompts::Yes)
+        return;
+    // The pending-updates question may refuse the close: the silent abort ends the command here.
+    fMain->tTo().CloseTable();
+    const QString divider = fMain->fSetup()->scriptDivider();
+    QStringList lines;
+    const int count = LineCount();
+    lines.reserve(count);
+    for (int i = 0; i < count; ++i)
+        lines.append(WholeLineAt(i));
+    RunScript(lines, divider, fMain->dbTo());
+    fMain->actionList().aToReopen->trigger();
 }
 
 void TfSQL::aSaveSQLExecute() {

@@ -172,6 +172,7 @@ OdbcRelation Load(OdbcSession& session, const QString& table) {
         OdbcColumn column;
         column.info.name = OdbcRead::Text(session, stmt.get(), 4);
         column.quoted = dialect.quoted(column.info.name);
+        column.utf8Text = dialect.utf8Text;
         column.sqlType = SQLSMALLINT(OdbcRead::Integer(session, stmt.get(), 5, SQL_VARCHAR));
         const QString typeName = OdbcRead::Text(session, stmt.get(), 6);
         column.columnSize =

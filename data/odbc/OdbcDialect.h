@@ -14,6 +14,9 @@ struct OdbcDialect {
     QString quote = QStringLiteral("\"");  // empty when the driver has none
     bool fileBased = false;                // desktop database files rather than a server
     QString searchEscape;                  // escapes '_' and '%' in catalog patterns
+    // Text travels as UTF-8 (SQL_C_CHAR) rather than UTF-16: MariaDB's driver converts each
+    // wide value through a fresh iconv handle.
+    bool utf8Text = false;
 
     // Asks the driver (SQLGetInfo) on an open connection.
     static OdbcDialect detect(SQLHDBC dbc);

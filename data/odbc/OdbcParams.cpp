@@ -26,12 +26,17 @@ bool isIntegerType(SQLSMALLINT t) {
     return t == SQL_TINYINT || t == SQL_SMALLINT || t == SQL_INTEGER || t == SQL_BIGINT;
 }
 
-void setText(OdbcValue& v, const QString& text, SQLSMALLINT sqlType) {
-    v.cType = SQL_C_WCHAR;
+void setText(OdbcValue& v, const QString& text, SQLSMALLINT sqlType, bool utf8) {
     v.sqlType = sqlType;
+    v.size = SQLULEN(std::max<qsizetype>(1, text.size()));
+    if (utf8) {
+        v.cType = SQL_C_CHAR;
+        v.data = text.toUtf8();
+        return;
+    }
+    v.cType = SQL_C_WCHAR;
     v.data = QByteArray(reinterpret_cast<const char*>(text.utf16()),
                         text.size() * qsizetype(sizeof(char16_t)));
-    v.size = SQLULEN(std::max<qsizetype>(1, text.size()));
 }
 
 }  // namespace
@@ -140,7 +145,8 @@ OdbcValue OdbcValue::of(const QVariant& value, const OdbcColumn& column) {
             return v;
         case FieldKind::TextBlob:
             setText(v, QString::fromUtf8(value.toByteArray()),
-                    isCharType(column.sqlType) ? column.sqlType : SQL_WLONGVARCHAR);
+                    isCharType(column.sqlType) ? column.sqlType : SQL_WLONGVARCHAR,
+                    column.utf8Text);
             return v;
         case FieldKind::Bcd:
             if (column.sqlType == SQL_DECIMAL || column.sqlType == SQL_NUMERIC) {
@@ -154,7 +160,7 @@ OdbcValue OdbcValue::of(const QVariant& value, const OdbcColumn& column) {
             break;
     }
     // Text, and values in a form other than their kind's (a date typed as text).
-    setText(v, value.toString(), column.sqlType);
+    setText(v, value.toString(), column.sqlType, column.utf8Text);
     if (!isCharType(column.sqlType) && column.sqlType != SQL_GUID)
         v.sqlType = SQL_WVARCHAR;
     return v;

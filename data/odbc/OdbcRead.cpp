@@ -1,5 +1,6 @@
 #include "data/odbc/OdbcRead.h"
 
+#include "data/IsoDateTime.h"
 #include "data/odbc/OdbcSession.h"
 
 #include <sqlext.h>
@@ -64,6 +65,15 @@ bool parseBoolean(const QString& text) {
 }  // namespace
 
 QString Text(const OdbcSession& session, SQLHSTMT stmt, SQLUSMALLINT column) {
+    if (session.dialect().utf8Text) {
+        std::vector<char> bytes;
+        if (!readPieces(session, stmt, column, SQL_C_CHAR, bytes))
+            return QString();
+        QString text = QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+        if (text.isNull())
+            text = QLatin1String("");
+        return text;
+    }
     std::vector<char16_t> units;
     if (!readPieces(session, stmt, column, SQL_C_WCHAR, units))
         return QString();
@@ -104,25 +114,28 @@ QVariant Value(const OdbcSession& session, SQLHSTMT stmt, SQLUSMALLINT column, T
                 return QVariant();
             return QVariant(value);
         }
-        case FieldKind::Date: {
-            SQL_DATE_STRUCT d{};
-            if (!readFixed(session, stmt, column, SQL_C_TYPE_DATE, d))
-                return QVariant();
-            return QVariant(QDate(d.year, d.month, d.day));
-        }
-        case FieldKind::Time: {
-            SQL_TIME_STRUCT t{};
-            if (!readFixed(session, stmt, column, SQL_C_TYPE_TIME, t))
-                return QVariant();
-            return QVariant(QTime(t.hour, t.minute, t.second));
-        }
+        case FieldKind::Date:
+        case FieldKind::Time:
         case FieldKind::DateTime: {
-            SQL_TIMESTAMP_STRUCT ts{};
-            if (!readFixed(session, stmt, column, SQL_C_TYPE_TIMESTAMP, ts))
+            // ODBC's own text forms ("yyyy-mm-dd", "hh:mm:ss", "yyyy-mm-dd hh:mm:ss[.f]"),
+            // parsed here: cheaper than the drivers' conversions into structures.
+            char text[64];
+            SQLLEN length = 0;
+            session.check(SQLGetData(stmt, column, SQL_C_CHAR, text, sizeof(text), &length), stmt);
+            if (length == SQL_NULL_DATA)
                 return QVariant();
-            return QVariant(QDateTime(
-                QDate(ts.year, ts.month, ts.day),
-                QTime(ts.hour, ts.minute, ts.second, int(ts.fraction / 1000000)), Qt::UTC));
+            const int n = int(std::clamp<SQLLEN>(length, 0, SQLLEN(sizeof(text)) - 1));
+            QDate date;
+            QTime time;
+            const FieldKind kind = KindOf(type);
+            if (kind == FieldKind::Date && IsoDateTime::ParseDate(text, n, date))
+                return QVariant(date);
+            if (kind == FieldKind::Time && IsoDateTime::ParseTime(text, n, time))
+                return QVariant(time);
+            if (kind == FieldKind::DateTime && IsoDateTime::ParseDateTime(text, n, date, time))
+                return QVariant(QDateTime(date, time, Qt::UTC));
+            // Kept as it stands rather than lost.
+            return QVariant(QString::fromUtf8(text, n));
         }
         case FieldKind::Bytes:
         case FieldKind::Blob: {

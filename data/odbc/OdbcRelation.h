@@ -15,6 +15,7 @@ struct OdbcColumn {
     SQLULEN columnSize = 0;
     SQLSMALLINT digits = 0;
     bool comparable = true;  // may stand in a WHERE clause (no long text or bytes)
+    bool utf8Text = false;   // text binds as UTF-8 (see OdbcDialect)
 };
 
 // An open table as the catalog describes it.

@@ -19,6 +19,8 @@ OdbcSession::OdbcSession(const QString& connectionString, bool readOnly) : m_rea
         }
         m_connected = true;
         m_dialect = OdbcDialect::detect(m_dbc);
+        if (m_dialect.utf8Text)
+            m_dialect.utf8Text = resultsInUtf8();
         if (readOnly) {
             // A hint most drivers take; the engine's own setting makes sure.
             SQLSetConnectAttr(m_dbc, SQL_ATTR_ACCESS_MODE,
@@ -48,6 +50,20 @@ void OdbcSession::check(SQLRETURN rc, SQLHSTMT stmt) const {
     if (stmt)
         throw OdbcEngineError(SQL_HANDLE_STMT, stmt, m_dbc);
     throw OdbcEngineError(SQL_HANDLE_DBC, m_dbc, m_dbc);
+}
+
+// Whether the server sends text in UTF-8 on this connection, so that narrow text is UTF-8.
+bool OdbcSession::resultsInUtf8() {
+    OdbcStmt stmt(m_dbc);
+    if (!SQL_SUCCEEDED(SQLExecDirectW(
+            stmt.get(), OdbcWide(QStringLiteral("SELECT @@character_set_results")), SQL_NTS)) ||
+        !SQL_SUCCEEDED(SQLFetch(stmt.get())))
+        return false;
+    char name[64] = {};
+    SQLLEN length = 0;
+    if (!SQL_SUCCEEDED(SQLGetData(stmt.get(), 1, SQL_C_CHAR, name, sizeof(name), &length)))
+        return false;
+    return qstrncmp(name, "utf8", 4) == 0;
 }
 
 void OdbcSession::exec(const QString& sql) {

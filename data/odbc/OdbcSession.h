@@ -32,6 +32,7 @@ public:
 
 private:
     void endTransaction(SQLSMALLINT completion);
+    bool resultsInUtf8();
 
     SQLHDBC m_dbc = nullptr;
     bool m_connected = false;

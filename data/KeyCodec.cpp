@@ -2,6 +2,7 @@
 
 #include "data/Exceptions.h"
 
+#include <QStringDecoder>
 #include <cstring>
 
 namespace {
@@ -142,7 +143,15 @@ QVector<QVariant> KeyCodec::decode(const QByteArray& key) {
                         malformed();
                     raw.append('\0');
                 }
-                values.append(tag == TagText ? QVariant(QString::fromUtf8(raw)) : QVariant(raw));
+                if (tag == TagBytes) {
+                    values.append(QVariant(raw));
+                    break;
+                }
+                QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+                const QString text = utf8(raw);
+                if (utf8.hasError())
+                    malformed();
+                values.append(QVariant(text));
                 break;
             }
             default:

@@ -1,3 +1,4 @@
+#include "data/Exceptions.h"
 #include "data/KeyCodec.h"
 
 #include <gtest/gtest.h>
@@ -54,6 +55,15 @@ TEST(KeyCodec, CompositeKeysRoundTrip) {
     EXPECT_FALSE(back[2].isValid());
     EXPECT_EQ(back[3].toDouble(), -2.75);
     EXPECT_EQ(back[4].toByteArray(), QByteArray("\x00\xff\x00", 3));
+}
+
+TEST(KeyCodec, MalformedBookmarksAreRefused) {
+    // Cut short, an unknown tag, a bad escape, and text that is no UTF-8 (which the encoder
+    // never writes, so that it could not decode and encode back the same).
+    for (const QByteArray& key :
+         {QByteArray("\x10\x80", 2), QByteArray("\x77", 1), QByteArray("\x30\x61\x00\x01", 4),
+          QByteArray("\x30\xc7\x7f\x00\x00", 5), QByteArray("\x30\x61", 2)})
+        EXPECT_THROW(KeyCodec::decode(key), EDatabaseError) << key.toHex().constData();
 }
 
 TEST(KeyCodec, PendingInsertKeysSortAfterStoredRows) {

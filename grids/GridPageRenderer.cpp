@@ -131,6 +131,9 @@ void GridPageRenderer::prepareFonts() {
     m_fontMetrics.clear();
     for (const QFont& font : *fonts)
         m_fontMetrics.emplace_back(font);
+    std::array<double, 128> unknown;
+    unknown.fill(-1);
+    m_advances.assign(fonts->size(), unknown);
     m_fonts = std::move(fonts);
 }
 
@@ -153,11 +156,29 @@ int GridPageRenderer::blockHeight(const PageTexts& texts, int width) const {
     return tallest + m_metrics.dpiY / 20;
 }
 
+double GridPageRenderer::textWidth(const QString& text, Font font) const {
+    std::array<double, 128>& advances = m_advances[font];
+    double width = 0;
+    for (const QChar c : text) {
+        const char16_t code = c.unicode();
+        // Anything beyond printable ASCII may combine or kern differently: shape it.
+        if (code < 32 || code >= 127)
+            return m_fontMetrics.at(font).horizontalAdvance(text);
+        if (advances[code] < 0)
+            advances[code] = m_fontMetrics.at(font).horizontalAdvance(c);
+        width += advances[code];
+    }
+    return width;
+}
+
+bool GridPageRenderer::fitsOneLine(const QString& text, Font font, int width) const {
+    return textWidth(text, font) <= width - m_padding.left() - m_padding.right();
+}
+
 int GridPageRenderer::cellHeight(const QString& text, Font font, int width) const {
-    const int inner = width - m_padding.left() - m_padding.right();
-    const QFontMetricsF& metrics = m_fontMetrics.at(font);
-    if (!text.contains(QLatin1Char('\n')) && metrics.horizontalAdvance(text) <= inner)
+    if (fitsOneLine(text, font, width))
         return m_rowHeight;
+    const int inner = width - m_padding.left() - m_padding.right();
     return std::max(m_rowHeight,
                     textHeight(text, font, inner, true) + m_padding.top() + m_padding.bottom());
 }
@@ -167,25 +188,26 @@ GridPageRenderer::BufferedRow GridPageRenderer::readRow() const {
     const Row& values = table.CurrentValues();
     BufferedRow row;
     row.texts.reserve(m_source.columns.size());
+    row.oneLine.reserve(m_source.columns.size());
     row.height = m_rowHeight;
     for (int i = 0; i < m_source.columns.size(); ++i) {
         const int field = m_source.columns.at(i).field;
         const QString text =
             field < values.size() ? CellText(*table.FieldAt(field), values.at(field)) : QString();
-        if (m_settings.Options & pghRowAutoStretch)
+        const bool oneLine = fitsOneLine(text, CellFont, m_widths.at(i));
+        if (!oneLine && (m_settings.Options & pghRowAutoStretch))
             row.height = std::max(row.height, cellHeight(text, CellFont, m_widths.at(i)));
+        row.oneLine.append(oneLine);
         row.texts.append(text);
     }
     return row;
 }
 
 void GridPageRenderer::measureOptimalWidths(PrintProgress& progress) {
-    const QFontMetricsF& cells = m_fontMetrics.at(CellFont);
-    const QFontMetricsF& titles = m_fontMetrics.at(TitleFont);
     const int margins = m_padding.left() + m_padding.right();
     for (int i = 0; i < m_source.columns.size(); ++i)
         m_widths[i] =
-            std::max(10, ceilPixels(titles.horizontalAdvance(m_source.columns[i].title)) + margins);
+            std::max(10, ceilPixels(textWidth(m_source.columns[i].title, TitleFont)) + margins);
     WaitCursor wait(progress);
     TTable& table = *m_source.table;
     for (table.MoveFirst(); !table.AtEnd(); table.MoveNext()) {
@@ -195,8 +217,7 @@ void GridPageRenderer::measureOptimalWidths(PrintProgress& progress) {
             if (field >= values.size())
                 continue;
             const QString text = CellText(*table.FieldAt(field), values.at(field));
-            m_widths[i] =
-                std::max(m_widths[i], ceilPixels(cells.horizontalAdvance(text)) + margins);
+            m_widths[i] = std::max(m_widths[i], ceilPixels(textWidth(text, CellFont)) + margins);
         }
     }
 }
@@ -367,9 +388,10 @@ PagePicture GridPageRenderer::drawPage(int page, const QVector<int>& group,
     const int textFlags =
         wrap ? int(Qt::AlignTop | Qt::TextWordWrap) : int(Qt::AlignVCenter | Qt::TextSingleLine);
     auto addCell = [&](const QRect& rect, const QString& text, Font font, int alignment,
-                       const QColor& background) {
+                       const QColor& background, bool oneLine) {
         PagePicture::Cell cell;
         cell.rect = rect;
+        cell.oneLine = oneLine;
         cell.text = text;
         cell.flags = alignment | textFlags;
         cell.font = font;
@@ -384,7 +406,7 @@ PagePicture GridPageRenderer::drawPage(int page, const QVector<int>& group,
     int x = m_rect.left();
     for (int column : group) {
         addCell(QRect(x, y, m_widths[column], m_titleHeight), m_source.columns[column].title,
-                TitleFont, Qt::AlignHCenter, m_source.fixedColor);
+                TitleFont, Qt::AlignHCenter, m_source.fixedColor, false);
         x += m_widths[column];
     }
     y += m_titleHeight;
@@ -392,7 +414,7 @@ PagePicture GridPageRenderer::drawPage(int page, const QVector<int>& group,
         x = m_rect.left();
         for (int column : group) {
             addCell(QRect(x, y, m_widths[column], row.height), row.texts[column], CellFont,
-                    Qt::AlignLeft, m_source.columns[column].color);
+                    Qt::AlignLeft, m_source.columns[column].color, row.oneLine[column]);
             x += m_widths[column];
         }
         y += row.height;

@@ -10,6 +10,7 @@
 #include <QFontMetricsF>
 #include <QPointer>
 #include <QStringList>
+#include <array>
 #include <functional>
 
 class TTable;
@@ -95,6 +96,7 @@ public:
 private:
     struct BufferedRow {
         QStringList texts;
+        QVector<bool> oneLine;  // the text fits its cell on one line
         int height = 0;
     };
     enum Font : quint8 { HeaderFont, FooterFont, CellFont, TitleFont };
@@ -107,6 +109,10 @@ private:
     int blockHeight(const PageTexts& texts, int width) const;
     BufferedRow readRow() const;
     int cellHeight(const QString& text, Font font, int width) const;
+    // The width of a text in a font; plain ASCII texts add up cached character advances
+    // instead of being shaped, which is most of the cost of a row.
+    double textWidth(const QString& text, Font font) const;
+    bool fitsOneLine(const QString& text, Font font, int width) const;
     // One pass over the table; draws into `sink` when given, else only counts the pages.
     int paginate(PageSink* sink, PrintProgress& progress);
     PagePicture drawPage(int page, const QVector<int>& group,
@@ -123,7 +129,8 @@ private:
     bool m_stopped = false;
 
     std::shared_ptr<std::vector<QFont>> m_fonts;
-    std::vector<QFontMetricsF> m_fontMetrics;  // one per font, measured once
+    std::vector<QFontMetricsF> m_fontMetrics;                 // one per font, measured once
+    mutable std::vector<std::array<double, 128>> m_advances;  // per font; negative: not yet
     double m_scale = 1.0;
     QRect m_rect;  // inside the margins, in content units
     int m_headerHeight = 0;

@@ -22,6 +22,8 @@ public:
         QColor background;  // invalid for none
         quint8 font = 0;
         bool frame = false;
+        // Left-aligned text known to fit on one line: drawn at its baseline, without a layout.
+        bool oneLine = false;
         QMargins padding;
     };
 

@@ -189,6 +189,7 @@ OdbcRelation Load(OdbcSession& session, const QString& table) {
             lowerType.contains(QLatin1String("serial")) ||
             defaultValue.contains(QLatin1String("nextval("), Qt::CaseInsensitive))
             column.info.generated = true;
+        column.hasDefault = !defaultValue.isNull();
         column.info.required = !nullable && defaultValue.isNull();
         notNull.insert(column.info.name, !nullable);
         relation.columns.append(column);

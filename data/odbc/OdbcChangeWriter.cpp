@@ -22,11 +22,13 @@ bool sameValue(const QVariant& a, const QVariant& b) {
     return !a.isValid() || a == b;
 }
 
-QVector<int> writtenColumns(const PendingChange& change, int count) {
-    // Null columns are left out, so that defaults and generated keys apply.
+// Columns a row's insert names: a NULL is left out where the database fills in a default or a
+// generated value instead, and written where that is the same (so that runs stay long).
+QVector<int> writtenColumns(const OdbcRelation& relation, const PendingChange& change) {
     QVector<int> columns;
-    for (int c = 0; c < count; ++c) {
-        if (change.values.value(c).isValid())
+    for (int c = 0; c < relation.columns.size(); ++c) {
+        const OdbcColumn& column = relation.columns[c];
+        if (change.values.value(c).isValid() || !(column.info.generated || column.hasDefault))
             columns.append(c);
     }
     return columns;
@@ -66,7 +68,6 @@ void OdbcChangeWriter::apply(const std::vector<const PendingChange*>& changes) {
 }
 
 void OdbcChangeWriter::writeAll(const std::vector<const PendingChange*>& changes) {
-    const int count = int(m_relation.columns.size());
     size_t i = 0;
     while (i < changes.size()) {
         const PendingChange& change = *changes[i];
@@ -78,10 +79,10 @@ void OdbcChangeWriter::writeAll(const std::vector<const PendingChange*>& changes
             ++i;
             continue;
         }
-        const QVector<int> columns = writtenColumns(change, count);
+        const QVector<int> columns = writtenColumns(m_relation, change);
         std::vector<const PendingChange*> run;
         while (i < changes.size() && changes[i]->kind == PendingChange::Insert &&
-               int(run.size()) < ArrayRows && writtenColumns(*changes[i], count) == columns)
+               int(run.size()) < ArrayRows && writtenColumns(m_relation, *changes[i]) == columns)
             run.push_back(changes[i++]);
         insertRun(run, columns);
     }
@@ -143,22 +144,29 @@ bool OdbcChangeWriter::insertArray(SQLHSTMT stmt, const std::vector<const Pendin
         Column& column = bound[j];
         std::vector<OdbcValue> values;
         values.reserve(rows);
+        const OdbcValue* typed = nullptr;  // the first value that is not NULL
         for (const PendingChange* change : run) {
             values.push_back(
                 OdbcValue::of(change->values.value(columns[j]), m_relation.columns[columns[j]]));
             const OdbcValue& v = values.back();
-            if (v.cType != values.front().cType || v.sqlType != values.front().sqlType || v.isNull)
-                return false;
             column.width = std::max(column.width, int(v.data.size()));
             column.size = std::max(column.size, v.size);
         }
-        column.first = values.front();
+        for (const OdbcValue& v : values) {
+            if (v.isNull)
+                continue;
+            if (!typed)
+                typed = &v;
+            else if (v.cType != typed->cType || v.sqlType != typed->sqlType)
+                return false;
+        }
+        column.first = typed ? *typed : values.front();
         column.buffer = QByteArray(qsizetype(rows) * column.width, '\0');
         column.indicators.resize(rows);
         for (SQLULEN r = 0; r < rows; ++r) {
             std::copy(values[r].data.begin(), values[r].data.end(),
                       column.buffer.begin() + qsizetype(r) * column.width);
-            column.indicators[r] = SQLLEN(values[r].data.size());
+            column.indicators[r] = values[r].isNull ? SQL_NULL_DATA : SQLLEN(values[r].data.size());
         }
     }
     if (!SQL_SUCCEEDED(

@@ -76,6 +76,15 @@ OdbcValue OdbcValue::of(const QVariant& value, const OdbcColumn& column) {
             return v;
         }
         case FieldKind::Float:
+            if (type == ftCurrency) {
+                // Money types take decimals, not floating point.
+                v.cType = SQL_C_CHAR;
+                v.sqlType = SQL_NUMERIC;
+                v.size = 19;
+                v.digits = 4;
+                v.data = QByteArray::number(value.toDouble(), 'f', 4);
+                return v;
+            }
             v.cType = SQL_C_DOUBLE;
             v.sqlType = column.sqlType == SQL_DECIMAL || column.sqlType == SQL_NUMERIC ||
                                 column.sqlType == SQL_REAL || column.sqlType == SQL_FLOAT

@@ -14,8 +14,9 @@ struct OdbcColumn {
     SQLSMALLINT sqlType = SQL_VARCHAR;  // as SQLColumns reports it
     SQLULEN columnSize = 0;
     SQLSMALLINT digits = 0;
-    bool comparable = true;  // may stand in a WHERE clause (no long text or bytes)
-    bool utf8Text = false;   // text binds as UTF-8 (see OdbcDialect)
+    bool comparable = true;   // may stand in a WHERE clause (no long text or bytes)
+    bool utf8Text = false;    // text binds as UTF-8 (see OdbcDialect)
+    bool hasDefault = false;  // the database fills in a value the insert leaves out
 };
 
 // An open table as the catalog describes it.

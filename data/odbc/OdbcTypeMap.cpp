@@ -51,6 +51,8 @@ void MapColumn(OdbcColumn& column, const QString& typeName, OdbcDialect::Engine 
     }
     if (name.contains(QLatin1String("money"))) {
         info.type = ftCurrency;
+        // Engines compare money with money only.
+        column.comparable = false;
         return;
     }
     if (name == QLatin1String("bytea")) {

@@ -175,11 +175,11 @@ bool GridPageRenderer::fitsOneLine(const QString& text, Font font, int width) co
     return textWidth(text, font) <= width - m_padding.left() - m_padding.right();
 }
 
-int GridPageRenderer::cellHeight(const QString& text, Font font, int width) const {
+int GridPageRenderer::cellHeight(const QString& text, Font font, int width, int minimum) const {
     if (fitsOneLine(text, font, width))
-        return m_rowHeight;
+        return minimum;
     const int inner = width - m_padding.left() - m_padding.right();
-    return std::max(m_rowHeight,
+    return std::max(minimum,
                     textHeight(text, font, inner, true) + m_padding.top() + m_padding.bottom());
 }
 
@@ -196,7 +196,8 @@ GridPageRenderer::BufferedRow GridPageRenderer::readRow() const {
             field < values.size() ? CellText(*table.FieldAt(field), values.at(field)) : QString();
         const bool oneLine = fitsOneLine(text, CellFont, m_widths.at(i));
         if (!oneLine && (m_settings.Options & pghRowAutoStretch))
-            row.height = std::max(row.height, cellHeight(text, CellFont, m_widths.at(i)));
+            row.height =
+                std::max(row.height, cellHeight(text, CellFont, m_widths.at(i), m_rowHeight));
         row.oneLine.append(oneLine);
         row.texts.append(text);
     }
@@ -258,12 +259,9 @@ void GridPageRenderer::measureRows() {
     m_titleHeight = titleRow;
     if (!(m_settings.Options & pghRowAutoStretch))
         return;
-    const int base = m_rowHeight;
-    m_rowHeight = titleRow;
     for (int i = 0; i < m_source.columns.size(); ++i)
-        m_titleHeight =
-            std::max(m_titleHeight, cellHeight(m_source.columns[i].title, TitleFont, m_widths[i]));
-    m_rowHeight = base;
+        m_titleHeight = std::max(
+            m_titleHeight, cellHeight(m_source.columns[i].title, TitleFont, m_widths[i], titleRow));
 }
 
 int GridPageRenderer::render(PageSink& sink, PrintProgress& progress) {

@@ -108,7 +108,8 @@ private:
     int textHeight(const QString& text, Font font, int width, bool wrap) const;
     int blockHeight(const PageTexts& texts, int width) const;
     BufferedRow readRow() const;
-    int cellHeight(const QString& text, Font font, int width) const;
+    // The height of a cell's wrapped text, at least `minimum`.
+    int cellHeight(const QString& text, Font font, int width, int minimum) const;
     // The width of a text in a font; plain ASCII texts add up cached character advances
     // instead of being shaped, which is most of the cost of a row.
     double textWidth(const QString& text, Font font) const;

@@ -2,6 +2,8 @@
 
 #include "transfer/BatchRun.h"
 
+#include <QElapsedTimer>
+
 class MainLayout;
 class TTable;
 
@@ -20,6 +22,8 @@ private:
     void setWorkingControlsEnabled(bool enabled);
 
     const MainLayout& m_controls;
+    // The panel is painted at most this often: a repaint costs more than many rows.
+    QElapsedTimer m_sincePaint;
     TTable& m_source;
     TTable& m_target;
 };

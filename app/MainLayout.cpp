@@ -190,7 +190,8 @@ void MainLayout::buildProgressPanel(QWidget* parent) {
 
     pInfo = new QLabel(pProgress);
     pInfo->setObjectName(QStringLiteral("pInfo"));
-    pInfo->setFixedWidth(127);
+    // A fixed size: a new text every tenth row then asks for no new layout.
+    pInfo->setFixedSize(127, 18);
     pInfo->setFrameShape(QFrame::Panel);
     pInfo->setFrameShadow(QFrame::Sunken);
     pInfo->setAlignment(Qt::AlignCenter);

@@ -258,10 +258,12 @@ int runCase(const QString& targetKind, qint64 rows, bool autoCommit, bool sparse
         RowSelection& selection = c.dbgFrom->selection();
         TTable& from = window.tFrom();
         qint64 index = 0;
+        from.SuspendControls();
         for (from.MoveFirst(); !from.AtEnd(); from.MoveNext(), ++index) {
             if (keep(index, sparse))
                 selection.setSelected(from.CurrentBookmark(), true);
         }
+        from.ResumeControls();
         moved = selection.Count();
         setOptions(window, autoCommit);
         QElapsedTimer timer;

@@ -23,11 +23,15 @@ QString exactDecimal(double value) {
 
 void carryText(const TField& source, TField& target) {
     const FieldKind kind = KindOf(source.FieldType());
-    const bool sameKind = kind == KindOf(target.FieldType());
-    // Text forms of floats, times and date-times are rounded for reading: carry the value.
-    if (sameKind &&
-        (kind == FieldKind::Float || kind == FieldKind::Time || kind == FieldKind::DateTime)) {
-        target.SetValue(source.Value());
+    // Between fields of one kind the value itself is what the text would give back, and more:
+    // text forms of floats and times are rounded for reading, and parsing text is slow.
+    if (kind == KindOf(target.FieldType())) {
+        const QVariant value = source.Value();
+        // As text, an empty string makes the target null.
+        if (kind == FieldKind::Text && value.toString().isEmpty())
+            target.Clear();
+        else
+            target.SetValue(value);
         return;
     }
     if (kind == FieldKind::Float && isDecimalType(target.FieldType())) {

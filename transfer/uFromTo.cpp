@@ -4,6 +4,7 @@
 #include "data/TTable.h"
 #include "data/UserPrompts.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -57,6 +58,12 @@ TfFromTo::TfFromTo(const FieldMappingArray& mapping, const QStringList& targetNa
     scroll->setObjectName(QStringLiteral("sbFields"));
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    // However focus reaches a box (Tab, a mnemonic, a screen reader), the box comes into view.
+    connect(qApp, &QApplication::focusChanged, scroll, [scroll, this](QWidget*, QWidget* now) {
+        if (now && isAncestorOf(now))
+            scroll->ensureWidgetVisible(now);
+    });
     auto* rows = new QWidget(scroll);
     QWidget* previous = cancel;
     setTabOrder(ok, cancel);

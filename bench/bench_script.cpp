@@ -1,0 +1,189 @@
+// "Generate SQL.." through the real main and SQL windows (offscreen) over the generator's table,
+// against the sqlite3 shell writing the same rows as INSERT statements.
+// Usage: bench_script [rows ...]   (default 100000 1000000)
+#include "app/MainActions.h"
+#include "app/MainLayout.h"
+#include "app/uMain.h"
+#include "bench/support/BenchGenerator.h"
+#include "data/TSession.h"
+#include "data/TTable.h"
+#include "data/UserPrompts.h"
+#include "grids/RecordGrid.h"
+#include "grids/RowSelection.h"
+#include "script/InsertStatement.h"
+#include "script/ScriptBuffer.h"
+#include "script/ScriptGeneration.h"
+#include "script/uSQL.h"
+#include "transfer/BatchRun.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPlainTextDocumentLayout>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextDocument>
+#include <cstdio>
+
+namespace {
+
+// OK to the mapping dialog; Yes to "Abort ?", which only the editor's limit raises here.
+class BenchPrompts : public UserPrompts {
+public:
+    Button message(const QString& text, const QString& caption, Buttons buttons, Icon) override {
+        std::fprintf(stderr, "  asked %s: %s\n", qPrintable(caption),
+                     qPrintable(QString(text).replace(QLatin1String("\n\r"), QLatin1String(" "))));
+        return (buttons & Yes) ? Yes : Ok;
+    }
+    std::optional<Login> login(const QString&, const QString&) override { return std::nullopt; }
+    bool tablePassword(TSession&) override { return false; }
+    std::optional<QString> saveFileName(const FileRequest&) override { return std::nullopt; }
+    int execDialog(QObject&) override { return 1; }
+};
+
+double seconds(const QElapsedTimer& timer) {
+    return static_cast<double>(timer.nsecsElapsed()) / 1e9;
+}
+
+// The sqlite3 shell writing `rows` rows as INSERT statements, output thrown away.
+double sqliteShell(const QString& path, qint64 rows) {
+    QProcess shell;
+    shell.setStandardOutputFile(QProcess::nullDevice());
+    QElapsedTimer timer;
+    timer.start();
+    shell.start(QStringLiteral("sqlite3"),
+                {path, QStringLiteral(".mode insert T"),
+                 QStringLiteral("SELECT * FROM BENCH ORDER BY ID LIMIT %1").arg(rows)});
+    shell.waitForFinished(-1);
+    return seconds(timer);
+}
+
+// The same pieces without the windows: a bare document, no progress display, the event pass kept.
+class DocumentSide : public ScriptSide {
+public:
+    DocumentSide() { document.setDocumentLayout(new QPlainTextDocumentLayout(&document)); }
+    QTextDocument document;
+    ScriptBuffer buffer{document};
+    void clearAndShow() override { buffer.ClearScript(); }
+    void addText(const QString& text) override { buffer.AddText(text); }
+    void repaintScript() override {}
+    bool scriptVisible() override { return true; }
+    int sqlDialect() override { return InsertStatement::Ansi; }
+    QString sqlDialectName() override { return QStringLiteral("Ansi SQL"); }
+    QString scriptDivider() override { return QStringLiteral(";"); }
+    bool autoCommit() override { return false; }
+    int autoCommitInterval() override { return 0; }
+    QString targetTableName() override { return QStringLiteral("T"); }
+    QString sourceConnectText() override { return QStringLiteral("Connected to \"BENCH\""); }
+    QString sourceTableName() override { return QStringLiteral("BENCH"); }
+};
+
+class EventHost : public BatchHost {
+public:
+    void enterBusy(int) override {}
+    void leaveBusy() override {}
+    void processEvents() override { QApplication::processEvents(); }
+    void showProgress(int, int, bool) override {}
+};
+
+double windowless(TTable& table, RowSelection& selection, const FieldMappingArray& mapping,
+                  qint64& statements) {
+    DocumentSide side;
+    ScriptGeneration generation(table, mapping, side);
+    EventHost host;
+    BatchRun run(host);
+    // The grid still shows the table: keep it from following every row, as a run does.
+    table.SuspendControls();
+    QElapsedTimer timer;
+    timer.start();
+    run.RunBatch(
+        table, selection, [] { return 1; }, generation.Pieces());
+    const double elapsed = seconds(timer);
+    table.ResumeControls();
+    statements = 0;
+    for (int i = 0; i < side.buffer.LineCount(); ++i)
+        statements += side.buffer.LineAt(i).startsWith(QLatin1String("INSERT INTO ")) ? 1 : 0;
+    return elapsed;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QList<qint64> sizes;
+    for (int i = 1; i < argc; ++i)
+        sizes.append(QByteArray(argv[i]).toLongLong());
+    if (sizes.isEmpty())
+        sizes = {100000, 1000000};
+    BenchPrompts prompts;
+    SetPrompts(&prompts);
+
+    for (const qint64 rows : sizes) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("bench.db"));
+        BenchGenerator::CreateSqliteTable(path, QStringLiteral("BENCH"), rows);
+        QFile aliases(dir.filePath(QStringLiteral("aliases.conf")));
+        aliases.open(QIODevice::WriteOnly);
+        aliases.write(QStringLiteral("[BENCH]\nDRIVER=SQLITE\nPATH=%1\n").arg(path).toUtf8());
+        aliases.close();
+        qputenv("ROWCART_ALIASES", aliases.fileName().toUtf8());
+        TSession::ReloadAliases();
+
+        TfMain main;
+        main.show();
+        QApplication::processEvents();
+        const MainLayout& c = main.controls();
+        c.eFromAlias->setEditText(QStringLiteral("BENCH"));
+        main.actionList().aFromConnect->trigger();
+        c.eFromTable->setEditText(QStringLiteral("BENCH"));
+        main.actionList().aFromReopen->trigger();
+        c.dbgFrom->selectAllRows();
+        c.eToTable->setEditText(QStringLiteral("T"));
+
+        QElapsedTimer timer;
+        timer.start();
+        main.actionList().aGenerateSQL->trigger();
+        const double generate = seconds(timer);
+        TfSQL& sql = *main.fSQL();
+        qint64 statements = 0;
+        qint64 characters = 0;
+        const int lines = sql.LineCount();
+        for (int i = 0; i < lines; ++i) {
+            const QString line = sql.WholeLineAt(i);
+            characters += line.size() + 1;
+            if (line.startsWith(QLatin1String("INSERT INTO ")))
+                ++statements;
+        }
+        const double shell = sqliteShell(path, statements);
+        const double shellAll = sqliteShell(path, rows);
+        const double ours = statements / generate;
+        const double theirs = statements / shell;
+        std::printf(
+            "%lld selected rows: %lld statements in %.2f s = %.0f rows/s "
+            "(%lld characters, %d lines)\n",
+            static_cast<long long>(rows), static_cast<long long>(statements), generate, ours,
+            static_cast<long long>(characters), lines);
+        std::printf(
+            "  sqlite3 shell, same %lld rows: %.2f s = %.0f rows/s; all %lld rows: %.2f s "
+            "= %.0f rows/s\n",
+            static_cast<long long>(statements), shell, theirs, static_cast<long long>(rows),
+            shellAll, rows / shellAll);
+        std::printf("  ratio %.2f of the shell; peak memory %.0f MiB\n", ours / theirs,
+                    BenchGenerator::PeakMemoryMiB());
+        qint64 bare = 0;
+        const double bareTime =
+            windowless(main.tFrom(), c.dbgFrom->selection(), main.mapping(), bare);
+        std::printf(
+            "  the same pieces on a bare document, event pass but no window: %lld "
+            "statements in %.2f s = %.0f rows/s\n",
+            static_cast<long long>(bare), bareTime, bare / bareTime);
+        std::fflush(stdout);
+        main.tFrom().CloseTable();
+    }
+    SetPrompts(nullptr);
+    return 0;
+}

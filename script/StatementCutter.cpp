@@ -23,6 +23,9 @@ bool isMarkerDelimiter(QChar c) {
     return c != QLatin1Char('.') && isMacroDelimiter(c);
 }
 
+// Apostrophes and double quotes always switch between inside and outside quotes.
+enum class Quotes { Plain, WithBackQuotes };
+
 // The end of the comment that starts at `i`, or -1 when none starts there.
 qsizetype commentEnd(const QString& s, qsizetype i) {
     const qsizetype n = s.size();
@@ -45,12 +48,13 @@ qsizetype commentEnd(const QString& s, qsizetype i) {
 // index to go on from (i + 1 to take one character). Quoted and commented text is handed to
 // `copy(from, to)` untouched.
 template <typename Step, typename Copy>
-void walkOutside(const QString& s, QLatin1String quotes, Step step, Copy copy) {
+void walkOutside(const QString& s, Quotes quotes, Step step, Copy copy) {
     const qsizetype n = s.size();
     qsizetype i = 0;
     while (i < n) {
         const QChar c = s[i];
-        if (quotes.contains(c)) {
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"') ||
+            (quotes == Quotes::WithBackQuotes && c == QLatin1Char('`'))) {
             const qsizetype close = s.indexOf(c, i + 1);
             const qsizetype end = close < 0 ? n : close + 1;
             copy(i, end);
@@ -81,7 +85,7 @@ QString replaceMacros(const QString& s) {
     QString out;
     out.reserve(s.size() + 16);
     walkOutside(
-        s, QLatin1String("'\""),
+        s, Quotes::Plain,
         [&](qsizetype i) {
             if (s[i] != QLatin1Char('%')) {
                 out.append(s[i]);
@@ -96,7 +100,7 @@ QString replaceMacros(const QString& s) {
 
 // Replaces markers by '?' into `out` (when given) and collects their names.
 template <typename Names>
-void replaceMarkers(const QString& s, QLatin1String quotes, QString* out, Names& names) {
+void replaceMarkers(const QString& s, Quotes quotes, QString* out, Names& names) {
     walkOutside(
         s, quotes,
         [&](qsizetype i) {
@@ -169,7 +173,7 @@ EngineStatement PrepareEngineStatement(const QString& statement) {
         return result;
     }
     // Colons mostly stand inside quotes (times) or comments: look before copying.
-    const QLatin1String quotes("'\"`");
+    const Quotes quotes = Quotes::WithBackQuotes;
     bool changes = false;
     walkOutside(
         text, quotes,
@@ -189,6 +193,6 @@ EngineStatement PrepareEngineStatement(const QString& statement) {
 
 QSet<QString> ScriptParameterNames(const QStringList& lines) {
     QSet<QString> names;
-    replaceMarkers(lines.join(LineEnd), QLatin1String("'\""), nullptr, names);
+    replaceMarkers(lines.join(LineEnd), Quotes::Plain, nullptr, names);
     return names;
 }

@@ -151,13 +151,8 @@ void TfSQL::aExecuteExecute() {
         return;
     // The pending-updates question may refuse the close: the silent abort ends the command here.
     fMain->tTo().CloseTable();
-    const QString divider = fMain->fSetup()->scriptDivider();
-    QStringList lines;
-    const int count = LineCount();
-    lines.reserve(count);
-    for (int i = 0; i < count; ++i)
-        lines.append(WholeLineAt(i));
-    RunScript(lines, divider, fMain->dbTo());
+    // Whole lines: a statement cut at 4096 characters would corrupt or break a long value.
+    RunScript(allLines(), fMain->fSetup()->scriptDivider(), fMain->dbTo());
     fMain->actionList().aToReopen->trigger();
 }
 

@@ -115,7 +115,8 @@ void OdbcChangeWriter::insertRun(const std::vector<const PendingChange*>& run,
                                   QStringLiteral(") VALUES (") +
                                   markers.join(QStringLiteral(", ")) + QLatin1Char(')');
     SQLHSTMT stmt = prepared(sql);
-    if (run.size() > 1 && !columns.isEmpty() && insertArray(stmt, run, columns))
+    if (run.size() > 1 && !columns.isEmpty() && m_session.dialect().paramArrays &&
+        insertArray(stmt, run, columns))
         return;
     for (const PendingChange* change : run) {
         SQLHSTMT one = prepared(sql);

@@ -9,8 +9,13 @@
 
 #include <sqlext.h>
 
+#include <algorithm>
+
 OdbcCursor::OdbcCursor(std::shared_ptr<OdbcSession> session, OdbcRelation relation, bool readOnly)
-    : m_session(std::move(session)), m_relation(std::move(relation)), m_readOnly(readOnly) {
+    : m_session(std::move(session)),
+      m_relation(std::move(relation)),
+      m_readOnly(readOnly),
+      m_block(m_relation) {
     QStringList names;
     for (const OdbcColumn& column : m_relation.columns) {
         m_columns.append(column.info);
@@ -53,6 +58,38 @@ std::vector<FetchedRow> OdbcCursor::query(const QString& sql, OdbcParams& params
     SQLHSTMT stmt = prepared(sql);
     params.bind(*m_session, stmt);
     m_session->check(SQLExecute(stmt), stmt);
+    // SQLite's driver reports a bound blob longer than its buffer as empty; it is local, and
+    // reads value by value cheaply.
+    if (!keyed() || m_session->dialect().engine == OdbcDialect::Engine::SQLite)
+        return readEach(stmt, limit, firstPosition);
+    // Keyed rows come a block at a time; a value too long for its buffer is read by its key.
+    std::vector<OdbcBlockReader::Cut> cut;
+    std::vector<Row> values = m_block.read(*m_session, stmt, limit, cut);
+    SQLFreeStmt(stmt, SQL_CLOSE);
+    const bool keyCut = std::any_of(cut.begin(), cut.end(), [&](const OdbcBlockReader::Cut& c) {
+        return m_relation.key.contains(c.column);
+    });
+    if (keyCut) {
+        stmt = prepared(sql);
+        SQLSetStmtAttr(stmt, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(1), 0);
+        params.bind(*m_session, stmt);
+        m_session->check(SQLExecute(stmt), stmt);
+        return readEach(stmt, limit, firstPosition);
+    }
+    for (const OdbcBlockReader::Cut& c : cut)
+        values[size_t(c.row)][c.column] = readValue(values[size_t(c.row)], c.column);
+    std::vector<FetchedRow> rows;
+    rows.reserve(values.size());
+    for (Row& row : values) {
+        FetchedRow fetched;
+        fetched.key = OdbcKey::Encode(m_relation, row);
+        fetched.values = std::move(row);
+        rows.push_back(std::move(fetched));
+    }
+    return rows;
+}
+
+std::vector<FetchedRow> OdbcCursor::readEach(SQLHSTMT stmt, int limit, qint64 firstPosition) {
     std::vector<FetchedRow> rows;
     const int columnCount = int(m_relation.columns.size());
     SQLRETURN rc = SQL_SUCCESS;
@@ -70,6 +107,28 @@ std::vector<FetchedRow> OdbcCursor::query(const QString& sql, OdbcParams& params
     m_session->check(rc, stmt);
     SQLFreeStmt(stmt, SQL_CLOSE);
     return rows;
+}
+
+QVariant OdbcCursor::readValue(const Row& values, int column) {
+    const OdbcColumn& wanted = m_relation.columns[column];
+    QStringList conditions;
+    OdbcParams params;
+    for (int k : m_relation.key) {
+        conditions.append(m_relation.columns[k].quoted + QStringLiteral(" = ?"));
+        params.add(values[k], m_relation.columns[k]);
+    }
+    SQLHSTMT stmt = prepared(QStringLiteral("SELECT ") + wanted.quoted + QStringLiteral(" FROM ") +
+                             m_relation.quotedName + QStringLiteral(" WHERE ") +
+                             conditions.join(QStringLiteral(" AND ")));
+    params.bind(*m_session, stmt);
+    m_session->check(SQLExecute(stmt), stmt);
+    QVariant value;
+    const SQLRETURN rc = SQLFetch(stmt);
+    m_session->check(rc, stmt);
+    if (SQL_SUCCEEDED(rc))
+        value = OdbcRead::Value(*m_session, stmt, 1, wanted.info.type, wanted.sqlType);
+    SQLFreeStmt(stmt, SQL_CLOSE);
+    return value;
 }
 
 QString OdbcCursor::keyCondition(const QString& op, const QByteArray& key,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/Driver.h"
+#include "data/odbc/OdbcBlockReader.h"
 #include "data/odbc/OdbcHandles.h"
 #include "data/odbc/OdbcRelation.h"
 
@@ -30,6 +31,9 @@ private:
     // `firstPosition`.
     std::vector<FetchedRow> query(const QString& sql, OdbcParams& params, int limit,
                                   qint64 firstPosition);
+    std::vector<FetchedRow> readEach(SQLHSTMT stmt, int limit, qint64 firstPosition);
+    // One value of the row with these values' key, read on its own.
+    QVariant readValue(const Row& values, int column);
     // "k1 > ? OR (k1 = ? AND k2 > ?) ..." with the key's values bound in that order.
     QString keyCondition(const QString& op, const QByteArray& key, OdbcParams& params) const;
     void addWindow(OdbcParams& params, qint64 offset, int limit) const;
@@ -42,6 +46,7 @@ private:
     QString m_select;        // "SELECT columns FROM table"
     QString m_orderBy;       // " ORDER BY ..."
     std::map<QString, OdbcStmt> m_statements;
+    OdbcBlockReader m_block;
     qint64 m_anchorPosition = -1;  // the last row a window read, to go on from there
     QByteArray m_anchorKey;
 };

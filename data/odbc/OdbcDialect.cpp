@@ -31,6 +31,7 @@ OdbcDialect OdbcDialect::detect(SQLHDBC dbc) {
     else if (name.contains(QLatin1String("oracle")))
         dialect.engine = Engine::Oracle;
     dialect.utf8Text = dialect.engine == Engine::MySQL;
+    dialect.paramArrays = dialect.engine != Engine::SQLite;
     dialect.quote = infoText(dbc, SQL_IDENTIFIER_QUOTE_CHAR).trimmed();
     dialect.searchEscape = infoText(dbc, SQL_SEARCH_PATTERN_ESCAPE);
     SQLUSMALLINT fileUsage = SQL_FILE_NOT_SUPPORTED;

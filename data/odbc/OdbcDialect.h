@@ -17,6 +17,9 @@ struct OdbcDialect {
     // Text travels as UTF-8 (SQL_C_CHAR) rather than UTF-16: MariaDB's driver converts each
     // wide value through a fresh iconv handle.
     bool utf8Text = false;
+    // Runs of inserts go as parameter arrays. SQLite's driver takes them but writes every row's
+    // bytes with the first row's length.
+    bool paramArrays = true;
 
     // Asks the driver (SQLGetInfo) on an open connection.
     static OdbcDialect detect(SQLHDBC dbc);

@@ -1,5 +1,6 @@
 #include "data/Exceptions.h"
 #include "data/TField.h"
+#include "data/TMemoryStream.h"
 #include "tests/data/EngineFixture.h"
 
 namespace {
@@ -138,6 +139,46 @@ TEST_P(OdbcTables, TableWithoutAnyUsableKeyIsReadOnly) {
     }
     EXPECT_TRUE(t->HasPendingUpdates());
     EXPECT_EQ(columnTexts(QStringLiteral("NOTES"), QStringLiteral("BODY")), QStringList({"kept"}));
+}
+
+// Rows come in blocks of fixed buffers; values longer than those arrive whole all the same.
+TEST_P(OdbcTables, LongValuesArriveWhole) {
+    createTable(QStringLiteral("DOCS"),
+                {{QStringLiteral("ID"), QStringLiteral("INTEGER")},
+                 {QStringLiteral("BODY"), QStringLiteral("CLOB")},
+                 {QStringLiteral("DATA"), QStringLiteral("BLOB")}},
+                {QStringLiteral("ID")});
+    auto t = MakeTable(QStringLiteral("dbTo"), QStringLiteral("DOCS"));
+    t->OpenTable();
+    const auto body = [](int id) {
+        return QString::fromUtf8("Zeile \u00c4 %1 ").arg(id).repeated(id * 700);
+    };
+    const auto data = [](int id) {
+        QByteArray bytes(id * 5000, '\0');
+        for (int i = 0; i < bytes.size(); ++i)
+            bytes[i] = char((i * 7 + id) % 256);
+        return bytes;
+    };
+    for (int id = 0; id < 4; ++id) {
+        t->StartInsert();
+        t->FieldAt(0)->WriteNumber(id);
+        t->FieldAt(1)->WriteText(body(id));
+        TMemoryStream stream;
+        stream.Write(data(id));
+        t->FieldAt(2)->LoadBlobFrom(stream);
+        t->PostRecord();
+    }
+    t->CommitPendingUpdates();
+    t->CloseTable();
+    t->OpenTable();
+    int id = 0;
+    for (t->MoveFirst(); !t->AtEnd(); t->MoveNext(), ++id) {
+        EXPECT_EQ(t->FieldAt(1)->ReadText(), body(id)) << id;
+        TMemoryStream out;
+        t->FieldAt(2)->SaveBlobTo(out);
+        EXPECT_EQ(out.Data(), data(id)) << id;
+    }
+    EXPECT_EQ(id, 4);
 }
 
 }  // namespace

@@ -157,6 +157,18 @@ TEST_F(GridPrint, WideGridIsShrunkColumnByColumnAndNarrowOneIsNotWidened) {
     EXPECT_NEAR(wide[0].word(title(0)).box.height(), narrow[0].word(title(0)).box.height(), 0.5);
 }
 
+TEST_F(GridPrint, ScalingTheWholeTableToTheWidthShrinksItsTextToo) {
+    createWide(QStringLiteral("wide"), 8, 40, 3);
+    open(QStringLiteral("wide"));
+    const QVector<PdfPage> byColumns = printToPdf();
+    printer->Settings().Options &= ~pghFitingByColWidths;
+    const QVector<PdfPage> scaled = printToPdf();
+    ASSERT_EQ(scaled.size(), 1);
+    const PdfPage::Word last = scaled[0].word(title(8));
+    EXPECT_LE(last.box.right(), scaled[0].size.width() - MarginPoints);
+    EXPECT_LT(last.box.height(), byColumns[0].word(title(8)).box.height() * 0.8);
+}
+
 TEST_F(GridPrint, WithoutFittingColumnGroupsPrintEachBlockOfRowsOnPagesOfTheirOwn) {
     createWide(QStringLiteral("wide"), 8, 40, 3);
     open(QStringLiteral("wide"));

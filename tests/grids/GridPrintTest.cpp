@@ -191,6 +191,27 @@ TEST_F(GridPrint, WithoutFittingColumnGroupsPrintEachBlockOfRowsOnPagesOfTheirOw
     }
 }
 
+TEST_F(GridPrint, RowAutoStretchWrapsLongTextOntoMoreLines) {
+    db.createNames(
+        QStringLiteral("names"),
+        {QStringLiteral("alpha beta gamma delta epsilon zeta eta theta iota kappa lambda"),
+         QStringLiteral("next")});
+    open(QStringLiteral("names"));
+    // Screen widths, so that the long text does not fit its column.
+    printer->Settings().Options = pghFitGridToPageWidth | pghFitingByColWidths | pghRowAutoStretch;
+    const PdfPage stretched = printToPdf().value(0);
+    printer->Settings().Options &= ~pghRowAutoStretch;
+    const PdfPage single = printToPdf().value(0);
+    for (const PdfPage* page : {&stretched, &single})
+        ASSERT_FALSE(page->word(QStringLiteral("lambda")).text.isEmpty());
+    const auto top = [](const PdfPage& page, const char* word) {
+        return page.word(QString::fromLatin1(word)).box.top();
+    };
+    EXPECT_GT(top(stretched, "lambda"), top(stretched, "alpha") + 1);
+    EXPECT_GT(top(stretched, "next"), top(stretched, "lambda"));
+    EXPECT_NEAR(top(single, "lambda"), top(single, "alpha"), 1);
+}
+
 TEST_F(GridPrint, StopKeepsThePagesDrawnSoFarAndPrintingAgainRendersAnew) {
     db.createNumbered(QStringLiteral("many"), 400);
     open(QStringLiteral("many"));

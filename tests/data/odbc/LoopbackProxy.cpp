@@ -90,7 +90,9 @@ void LoopbackProxy::run() {
         for (size_t i = 0; i < pairs.size(); ++i) {
             const Pair& p = pairs[i];
             bool alive = !cutNow;
-            for (int side = 0; side < 2 && alive; ++side) {
+            // A pair accepted in this round was not polled yet.
+            const bool polled = 1 + 2 * i + 1 < fds.size();
+            for (int side = 0; side < 2 && alive && polled; ++side) {
                 if (!(fds[1 + 2 * i + side].revents & (POLLIN | POLLHUP | POLLERR)))
                     continue;
                 const int from = side == 0 ? p.client : p.server;

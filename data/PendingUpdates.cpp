@@ -1,10 +1,14 @@
 #include "data/PendingUpdates.h"
 
+#include "data/RowCodec.h"
+
 #include <algorithm>
 
 void PendingUpdates::clear() {
     m_inserts.clear();
+    m_inserts.shrink_to_fit();
     m_serials.clear();
+    m_serials.shrink_to_fit();
     m_stored.clear();
     m_deletedPositions.clear();
 }
@@ -17,17 +21,25 @@ int PendingUpdates::insertionIndex(quint64 serial) const {
     return static_cast<int>(it - m_serials.begin());
 }
 
-quint64 PendingUpdates::addInsertion(const Row& values) {
+Row PendingUpdates::insertion(int index) const {
+    return RowCodec::Decode(m_inserts[static_cast<size_t>(index)]);
+}
+
+PendingChange PendingUpdates::insertionChange(int index) const {
     PendingChange change;
     change.kind = PendingChange::Insert;
-    change.values = values;
-    m_inserts.push_back(std::move(change));
+    change.values = insertion(index);
+    return change;
+}
+
+quint64 PendingUpdates::addInsertion(const Row& values) {
+    m_inserts.push_back(RowCodec::Encode(values));
     m_serials.push_back(m_nextSerial);
     return m_nextSerial++;
 }
 
 void PendingUpdates::updateInsertion(int index, const Row& values) {
-    m_inserts[static_cast<size_t>(index)].values = values;
+    m_inserts[static_cast<size_t>(index)] = RowCodec::Encode(values);
 }
 
 void PendingUpdates::removeInsertion(int index) {
@@ -99,9 +111,9 @@ qint64 PendingUpdates::storedPositionOfVisible(qint64 visible) const {
     return low;
 }
 
-std::vector<const PendingChange*> PendingUpdates::changesInCommitOrder() const {
+std::vector<const PendingChange*> PendingUpdates::storedChangesInCommitOrder() const {
     std::vector<const PendingChange*> result;
-    result.reserve(static_cast<size_t>(m_stored.size()) + m_inserts.size());
+    result.reserve(static_cast<size_t>(m_stored.size()));
     std::vector<const PendingChange*> modifies;
     for (const PendingChange& change : m_stored) {
         if (change.kind == PendingChange::Delete)
@@ -116,7 +128,5 @@ std::vector<const PendingChange*> PendingUpdates::changesInCommitOrder() const {
     std::sort(result.begin(), result.end(), byKey);
     std::sort(modifies.begin(), modifies.end(), byKey);
     result.insert(result.end(), modifies.begin(), modifies.end());
-    for (const PendingChange& change : m_inserts)
-        result.push_back(&change);
     return result;
 }

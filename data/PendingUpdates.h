@@ -3,6 +3,7 @@
 #include "data/Driver.h"
 
 #include <QHash>
+#include <deque>
 #include <vector>
 
 // The pending-update store of a table with cached updates: the rows inserted, changed and
@@ -12,9 +13,12 @@ public:
     bool isEmpty() const { return m_inserts.empty() && m_stored.isEmpty(); }
     void clear();
 
-    // Insertions, in the order they were posted; each keeps the serial of its bookmark.
+    // Insertions, in the order they were posted; each keeps the serial of its bookmark. They are
+    // held packed: a run may leave millions of them until the commit.
     int insertionCount() const { return static_cast<int>(m_inserts.size()); }
-    const Row& insertion(int index) const { return m_inserts[static_cast<size_t>(index)].values; }
+    Row insertion(int index) const;
+    // The insertion as the driver writes it.
+    PendingChange insertionChange(int index) const;
     quint64 insertionSerial(int index) const { return m_serials[static_cast<size_t>(index)]; }
     int insertionIndex(quint64 serial) const;
     quint64 addInsertion(const Row& values);
@@ -33,12 +37,13 @@ public:
     // The stored position of the `visible`-th stored row that is not deleted.
     qint64 storedPositionOfVisible(qint64 visible) const;
 
-    // Deletions first (a key may be deleted and inserted again), then changes, then insertions.
-    std::vector<const PendingChange*> changesInCommitOrder() const;
+    // Deletions first (a key may be deleted and inserted again), then changes; the insertions
+    // follow them, in their order.
+    std::vector<const PendingChange*> storedChangesInCommitOrder() const;
 
 private:
-    std::vector<PendingChange> m_inserts;
-    std::vector<quint64> m_serials;
+    std::deque<QByteArray> m_inserts;
+    std::deque<quint64> m_serials;
     quint64 m_nextSerial = 1;
     QHash<QByteArray, PendingChange> m_stored;
     std::vector<qint64> m_deletedPositions;  // sorted

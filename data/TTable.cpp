@@ -17,6 +17,8 @@ constexpr int WindowSize = 512;
 constexpr int MinSeekWindow = 2;
 // Rows read around the cursor after a commit.
 constexpr int RereadWindow = 64;
+// Changes handed to the driver at once by a commit.
+constexpr size_t CommitPart = 32768;
 
 [[noreturn]] void closedDataset() {
     throw EDatabaseError(QStringLiteral("Cannot perform this operation on a closed dataset"));
@@ -178,11 +180,15 @@ void TTable::loadStoredRow(int index) {
 }
 
 void TTable::loadPendingRow(int index) {
+    loadPendingRow(index, m_pending.insertion(index));
+}
+
+void TTable::loadPendingRow(int index, Row values) {
     m_position = Position::Pending;
     m_pendingIndex = index;
     m_windowIndex = -1;
     m_key = KeyCodec::pendingInsertKey(m_pending.insertionSerial(index));
-    m_current = m_pending.insertion(index);
+    m_current = std::move(values);
 }
 
 void TTable::setEmptyCursor() {
@@ -541,7 +547,8 @@ void TTable::PostRecord() {
             m_pending.addInsertion(m_current);
             m_state = TableState::Browse;
             m_modified = false;
-            loadPendingRow(m_pending.insertionCount() - 1);
+            // The posted values are the row's: no need to unpack them again.
+            loadPendingRow(m_pending.insertionCount() - 1, std::move(m_current));
             m_recNo = -1;
             notifyRows();
             return;
@@ -641,18 +648,68 @@ void TTable::CommitPendingUpdates() {
         throw EDatabaseError(QStringLiteral("Not in cached update mode"));
     requireActive();
     endEditForMove();
-    const std::vector<const PendingChange*> changes = m_pending.changesInCommitOrder();
-    if (!changes.empty()) {
-        try {
-            m_cursor->applyChanges(changes, UpdateMode);
-        } catch (Exception& error) {
-            nameFailingRow(error, changes);
-            throw;
-        }
-    }
+    writePending();
     const QByteArray key = m_position == Position::Stored ? m_key : QByteArray();
     m_pending.clear();
     rereadAround(key);
+}
+
+void TTable::applyNamingFailures(const std::vector<const PendingChange*>& changes) {
+    try {
+        m_cursor->applyChanges(changes, UpdateMode);
+    } catch (Exception& error) {
+        nameFailingRow(error, changes);
+        throw;
+    }
+}
+
+void TTable::writePending() {
+    // The store keeps insertions packed; they are unpacked for the driver a part at a time, so
+    // that a large commit does not hold every row twice.
+    std::vector<const PendingChange*> changes = m_pending.storedChangesInCommitOrder();
+    const int inserts = m_pending.insertionCount();
+    std::vector<PendingChange> unpacked;
+    const auto unpack = [&](int begin, int end) {
+        unpacked.clear();
+        unpacked.reserve(static_cast<size_t>(end - begin));
+        for (int i = begin; i < end; ++i)
+            unpacked.push_back(m_pending.insertionChange(i));
+        for (const PendingChange& change : unpacked)
+            changes.push_back(&change);
+    };
+    if (changes.size() + static_cast<size_t>(inserts) <= CommitPart) {
+        unpack(0, inserts);
+        if (!changes.empty())
+            applyNamingFailures(changes);
+        return;
+    }
+    // One transaction around the parts keeps the commit whole; each part is written inside it
+    // as the driver writes any batch there.
+    DriverConnection& connection = Database().driver();
+    const bool own = !connection.inTransaction();
+    if (own)
+        connection.beginTransaction(Database().TransIsolation);
+    try {
+        if (!changes.empty())
+            m_cursor->applyChanges(changes, UpdateMode);
+        for (int begin = 0; begin < inserts; begin += static_cast<int>(CommitPart)) {
+            changes.clear();
+            unpack(begin, std::min(inserts, begin + static_cast<int>(CommitPart)));
+            m_cursor->applyChanges(changes, UpdateMode);
+        }
+        if (own)
+            connection.commitTransaction();
+    } catch (Exception& error) {
+        if (own && connection.inTransaction()) {
+            try {
+                connection.rollbackTransaction();
+            } catch (const Exception&) {
+            }
+        }
+        if (own)
+            nameFailingRow(error, changes);
+        throw;
+    }
 }
 
 void TTable::nameFailingRow(Exception& error, const std::vector<const PendingChange*>& changes) {

@@ -53,6 +53,11 @@ public:
     TField* FieldAt(int index) const;
     TField* LookupField(const QString& name) const;
     TField* RequireField(const QString& name) const;
+    // The fields whose values identify a row (the primary key or its substitute); empty when
+    // the table is closed or rows are told apart otherwise.
+    QVector<int> KeyFieldIndexes() const {
+        return m_cursor ? m_cursor->keyColumns() : QVector<int>();
+    }
 
     // Cursor movement.
     void MoveFirst();
@@ -82,6 +87,8 @@ public:
     void DeleteRecord();
 
     bool HasPendingUpdates() const { return !m_pending.isEmpty(); }
+    // Posted insertions not yet committed.
+    int PendingInsertCount() const { return m_pending.insertionCount(); }
     void CommitPendingUpdates();
     void CancelPendingUpdates();
 
@@ -127,6 +134,7 @@ private:
     PendingChange currentStoredChange(PendingChange::Kind kind) const;
     void loadStoredRow(int index);
     void loadPendingRow(int index);
+    void loadPendingRow(int index, Row values);
     void setEmptyCursor();
     // Makes the first stored row from window index `index` on that is not deleted current,
     // reading further windows as needed; false when no stored row is left.
@@ -137,6 +145,8 @@ private:
     qint64 currentStoredPosition();
     void reread();
     void rereadAround(const QByteArray& key);
+    void writePending();
+    void applyNamingFailures(const std::vector<const PendingChange*>& changes);
     // Adds the failing row's key values to a commit's error, where they can be found.
     void nameFailingRow(Exception& error, const std::vector<const PendingChange*>& changes);
     QString describeRow(const PendingChange& change) const;

@@ -137,6 +137,39 @@ TEST_P(DriverContract, FailedCommitLeavesDatabaseAndStoreAsTheyWere) {
               QStringLiteral("111"));
 }
 
+// Large stores go to the driver in parts; the commit stays whole, and a failure names its row.
+TEST_P(DriverContract, CommitInPartsIsAllOrNothingAndNamesTheFailingRow) {
+    constexpr int Rows = 40000;
+    createItems(QStringLiteral("ITEMS"), {});
+    auto t = MakeTable(QStringLiteral("dbTo"), QStringLiteral("ITEMS"));
+    t->OpenTable();
+    t->SuspendControls();
+    for (int id = 1; id <= Rows; ++id)
+        insertItem(*t, id, QStringLiteral("n%1").arg(id));
+    auto other = MakeDatabase(QStringLiteral("other"), QStringLiteral("T"));
+    other->Connect();
+    other->ExecuteStatement(
+        QStringLiteral("INSERT INTO \"ITEMS\" (\"ID\", \"NAME\") VALUES (%1, 'theirs')").arg(Rows));
+    try {
+        t->CommitPendingUpdates();
+        ADD_FAILURE() << "the commit should fail";
+    } catch (const EDatabaseError& error) {
+        EXPECT_TRUE(error.message().contains(QStringLiteral("Row: ID = %1").arg(Rows)))
+            << error.message().toStdString();
+    }
+    EXPECT_EQ(columnTexts(QStringLiteral("ITEMS"), QStringLiteral("ID")),
+              QStringList({QString::number(Rows)}));
+    EXPECT_EQ(t->RecordCount(), 1 + Rows);
+
+    other->ExecuteStatement(QStringLiteral("DELETE FROM \"ITEMS\""));
+    t->CommitPendingUpdates();
+    t->ResumeControls();
+    EXPECT_FALSE(t->HasPendingUpdates());
+    EXPECT_EQ(t->RecordCount(), Rows);
+    t->MoveLast();
+    EXPECT_EQ(t->FieldAt(1)->ReadText(), QStringLiteral("n%1").arg(Rows));
+}
+
 TEST_P(DriverContract, ChangedRowIsFoundByKeyAndChangedColumns) {
     createItems(QStringLiteral("ITEMS"), {1, 2});
     auto t = MakeTable(QStringLiteral("dbTo"), QStringLiteral("ITEMS"));

@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "app/CommandLine.h"
 #include "app/DialogFont.h"
 #include "app/WidgetPrompts.h"
 #include "app/uMain.h"
@@ -8,6 +9,8 @@
 #include <QApplication>
 
 int RunRowcart(int argc, char* argv[]) {
+    if (IsCommandLine(argc, argv))
+        return RunCommandLine(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(ApplicationTitle);
     // No display name: the platform would append " — Rowcart" to every window's caption.

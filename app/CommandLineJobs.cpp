@@ -1,0 +1,415 @@
+#include "app/CommandLineJobs.h"
+
+#include "app/CommandLineHost.h"
+#include "app/CommandLinePrompts.h"
+#include "data/Exceptions.h"
+#include "data/TDatabase.h"
+#include "data/TField.h"
+#include "data/TSession.h"
+#include "data/TTable.h"
+#include "grids/RowSelection.h"
+#include "script/ScriptExecution.h"
+#include "script/ScriptGeneration.h"
+#include "transfer/BatchRun.h"
+#include "transfer/RowTransfer.h"
+
+#include <unistd.h>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSaveFile>
+#include <QSet>
+
+namespace {
+
+bool barWanted(const JobOptions& options) {
+    return !options.quiet && isatty(STDERR_FILENO);
+}
+
+void connect(TDatabase& database, const QString& alias, CommandLinePrompts& prompts) {
+    database.SetAliasName(alias);
+    prompts.setAliasForLogin(alias);
+    database.Connect();
+}
+
+void openTable(TTable& table, const QString& name) {
+    table.SetTableName(name);
+    table.OpenTable();
+}
+
+// The source side as the window has it: session "ses", read-only connection and table.
+struct Source {
+    explicit Source(const JobOptions& options, CommandLinePrompts& prompts)
+        : session(QStringLiteral("ses")) {
+        database.SetDatabaseName(QStringLiteral("dbFrom"));
+        database.SetSessionName(QStringLiteral("ses"));
+        database.ReadOnly = true;
+        table.SetDatabaseName(QStringLiteral("dbFrom"));
+        table.SetSessionName(QStringLiteral("ses"));
+        table.ReadOnly = true;
+        connect(database, options.fromAlias, prompts);
+        openTable(table, options.fromTable);
+        selection.setTable(&table);
+    }
+
+    // The label the window shows after a connect, which the script's header repeats.
+    QString connectText() const {
+        QString text = QStringLiteral("Connected to \"") + database.AliasName() + QLatin1Char('"');
+        const QString user = database.ParamValue(QStringLiteral("USER NAME"));
+        if (!user.isEmpty())
+            text += QStringLiteral(" as ") + user;
+        return text;
+    }
+
+    TSession session;
+    TDatabase database;
+    TTable table;
+    RowSelection selection;
+};
+
+// Selects the rows of the keys file (one key per line, compound keys' values tab-separated,
+// in the fields' text forms) with one walk over the table; returns how many keys no row has.
+int selectKeys(Source& source, const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw UsageError{QStringLiteral("Cannot read the keys file %1").arg(path)};
+    const QVector<int> keyFields = source.table.KeyFieldIndexes();
+    if (keyFields.isEmpty()) {
+        throw Exception(
+            QStringLiteral("Table %1 has no key to find rows by").arg(source.table.TableName()));
+    }
+    QSet<QString> wanted;
+    int lineNumber = 0;
+    for (QByteArray line : file.readAll().split('\n')) {
+        ++lineNumber;
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (line.isEmpty())
+            continue;
+        const QString key = QString::fromUtf8(line);
+        if (key.count(QLatin1Char('\t')) + 1 != keyFields.size()) {
+            throw UsageError{QStringLiteral("%1:%2: a key of %3 needs %4 tab-separated values")
+                                 .arg(path, QString::number(lineNumber), source.table.TableName(),
+                                      QString::number(keyFields.size()))};
+        }
+        wanted.insert(key);
+    }
+    TTable& table = source.table;
+    table.MoveFirst();
+    QStringList parts;
+    while (!table.AtEnd() && !wanted.isEmpty()) {
+        parts.clear();
+        for (int index : keyFields)
+            parts.append(table.FieldAt(index)->ReadText());
+        if (wanted.remove(parts.join(QLatin1Char('\t'))))
+            source.selection.SetCurrentRowSelected(true);
+        table.MoveNext();
+    }
+    for (const QString& key : wanted)
+        PrintError(QStringLiteral("Key not found: ") + key);
+    return wanted.size();
+}
+
+int selectRows(Source& source, const JobOptions& options) {
+    if (options.keysFile.isEmpty()) {
+        source.selection.SelectAll();
+        return 0;
+    }
+    return selectKeys(source, options.keysFile);
+}
+
+// Equal names, as the mapping dialog starts, then the --map choices.
+FieldMappingArray buildMapping(const TTable& source, const JobOptions& options) {
+    FieldMappingArray mapping;
+    for (int i = 0; i < source.NumberOfFields(); ++i) {
+        const QString name = source.FieldAt(i)->FieldName();
+        mapping.append(FieldMapping{name, name});
+    }
+    for (const auto& [from, to] : options.maps) {
+        bool found = false;
+        for (FieldMapping& entry : mapping) {
+            if (entry.sourceName.compare(from, Qt::CaseInsensitive) == 0) {
+                entry.targetName = to;
+                found = true;
+            }
+        }
+        if (!found) {
+            throw UsageError{
+                QStringLiteral("--map %1: table %2 has no field %1").arg(from, source.TableName())};
+        }
+    }
+    return mapping;
+}
+
+// What a run did, counted around its pieces.
+struct RunCount {
+    qint64 done = 0;
+    qint64 failed = 0;
+    bool stoppedOnError = false;
+    bool started = false;
+};
+
+void countAround(BatchPieces& pieces, RunCount& count) {
+    const auto step = pieces.rowStep;
+    pieces.rowStep = [step, &count](int index) {
+        count.started = true;
+        step(index);
+        ++count.done;
+    };
+    const auto ask = pieces.stopAfterError;
+    pieces.stopAfterError = [ask, &count](const QString& message) {
+        ++count.failed;
+        count.started = true;
+        const bool stop = ask(message);
+        count.stoppedOnError = count.stoppedOnError || stop;
+        return stop;
+    };
+}
+
+QString seconds(const QElapsedTimer& timer) {
+    return QString::number(timer.elapsed() / 1000.0, 'f', 1);
+}
+
+int exitFor(const RunCount& count, int notFound) {
+    if (CommandLineHost::interrupted())
+        return ExitInterrupted;
+    if (count.stoppedOnError)
+        return ExitFailed;
+    return count.failed + notFound > 0 ? ExitRowsSkipped : ExitDone;
+}
+
+// The script as the SQL window's buffer would hold it, written as it grows.
+class OutputScriptSide : public ScriptSide {
+public:
+    OutputScriptSide(const JobOptions& options, QIODevice& out, QString connectText)
+        : m_options(options), m_out(out), m_connectText(std::move(connectText)) {}
+    ~OutputScriptSide() override {
+        try {
+            flush();
+        } catch (const Exception&) {
+            // Only after a failure that is reported already.
+        }
+    }
+    OutputScriptSide(const OutputScriptSide&) = delete;
+    OutputScriptSide& operator=(const OutputScriptSide&) = delete;
+
+    void clearAndShow() override {}
+    void addText(const QString& text) override {
+        // The buffer's own rule: every break a line feed, and the text ends its line.
+        QString lines = text;
+        lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        m_pending += lines.toUtf8();
+        m_pending += '\n';
+        if (m_pending.size() >= 1 << 16)
+            flush();
+    }
+    void repaintScript() override {}
+    bool scriptVisible() override { return true; }
+    int sqlDialect() override { return m_options.dialect; }
+    QString sqlDialectName() override {
+        static const char* const names[] = {"Ansi SQL", "Oracle SQL", "Interbase SQL"};
+        return QString::fromLatin1(names[m_options.dialect]);
+    }
+    QString scriptDivider() override { return m_options.divider; }
+    bool autoCommit() override { return m_options.commitEvery != 0; }
+    int autoCommitInterval() override { return static_cast<int>(m_options.commitEvery); }
+    QString targetTableName() override { return m_options.toTable; }
+    QString sourceConnectText() override { return m_connectText; }
+    QString sourceTableName() override { return m_options.fromTable; }
+
+    void flush() {
+        if (m_pending.isEmpty())
+            return;
+        if (m_out.write(m_pending) != m_pending.size())
+            throw Exception(QStringLiteral("Cannot write the script: ") + m_out.errorString());
+        m_pending.clear();
+    }
+
+private:
+    const JobOptions& m_options;
+    QIODevice& m_out;
+    QString m_connectText;
+    QByteArray m_pending;
+};
+
+}  // namespace
+
+int RunMoveJob(const JobOptions& options, CommandLinePrompts& prompts) {
+    QElapsedTimer timer;
+    timer.start();
+    Source source(options, prompts);
+    TDatabase targetDb;
+    targetDb.SetDatabaseName(QStringLiteral("dbTo"));
+    targetDb.SetSessionName(QStringLiteral("Default"));
+    TTable target;
+    target.SetDatabaseName(QStringLiteral("dbTo"));
+    target.SetSessionName(QStringLiteral("Default"));
+    target.CachedUpdates = true;
+    target.UpdateMode = upWhereChanged;
+    connect(targetDb, options.toAlias, prompts);
+    openTable(target, options.toTable);
+
+    const FieldMappingArray equalNames = buildMapping(source.table, options);
+    const int notFound = selectRows(source, options);
+
+    // A dry run's auto-commits land inside this transaction and go with its rollback.
+    struct DryRun {
+        TDatabase& database;
+        TTable& table;
+        bool active;
+        ~DryRun() {
+            if (!active)
+                return;
+            try {
+                table.CancelPendingUpdates();
+                if (database.TransactionActive())
+                    database.RollbackTransaction();
+            } catch (const Exception& e) {
+                PrintError(e.message());
+            }
+        }
+    } dryRun{targetDb, target, options.dryRun};
+    if (options.dryRun)
+        targetDb.BeginTransaction();
+
+    FieldMappingArray mapping;
+    MoveOptions moveOptions;
+    moveOptions.noTypeComparison = [&options] { return options.typed; };
+    moveOptions.autoCommit = [&options] { return options.commitEvery != 0; };
+    moveOptions.autoCommitInterval = [&options] { return options.commitEvery; };
+    RowTransfer transfer(source.table, target, mapping, moveOptions);
+    BatchPieces pieces = transfer.pieces();
+    RunCount count;
+    countAround(pieces, count);
+    // Rows committed so far: an auto-commit shows as insertions that left the pending store.
+    qint64 committed = 0;
+    const auto step = pieces.rowStep;
+    pieces.rowStep = [step, &target, &committed](int index) {
+        const int before = target.PendingInsertCount();
+        try {
+            step(index);
+        } catch (...) {
+            if (target.PendingInsertCount() < before)
+                committed += before;
+            throw;
+        }
+        if (target.PendingInsertCount() <= before)
+            committed += before;
+    };
+
+    CommandLineHost host(barWanted(options));
+    BatchRun run(host);
+    host.setRun(&run);
+    run.RunBatch(
+        source.table, source.selection,
+        [&mapping, &equalNames] {
+            mapping = equalNames;
+            return 1;
+        },
+        pieces);
+    if (!count.started && source.selection.Count() > 0)
+        return ExitFailed;
+
+    const bool keep = !options.dryRun && !CommandLineHost::interrupted() && !count.stoppedOnError;
+    const qint64 pending = target.PendingInsertCount();
+    if (keep) {
+        target.CommitPendingUpdates();
+        committed += pending;
+    } else {
+        target.CancelPendingUpdates();
+    }
+    const qint64 skipped = count.failed + notFound;
+    if (!options.quiet) {
+        QString summary;
+        if (options.dryRun) {
+            summary =
+                QStringLiteral("Dry run: %1 rows would be moved, %2 skipped; nothing kept, in %3 s")
+                    .arg(QString::number(count.done), QString::number(skipped), seconds(timer));
+        } else if (!keep) {
+            summary =
+                QStringLiteral(
+                    "Stopped: %1 rows moved, %2 skipped, %3 committed before the "
+                    "stop, %4 rolled back, in %5 s")
+                    .arg(QString::number(count.done), QString::number(skipped),
+                         QString::number(committed), QString::number(pending), seconds(timer));
+        } else {
+            summary = QStringLiteral("%1 rows moved, %2 skipped, %3 committed, in %4 s")
+                          .arg(QString::number(count.done), QString::number(skipped),
+                               QString::number(committed), seconds(timer));
+        }
+        PrintError(summary);
+    }
+    return exitFor(count, notFound);
+}
+
+int RunScriptJob(const JobOptions& options, CommandLinePrompts& prompts) {
+    QElapsedTimer timer;
+    timer.start();
+    Source source(options, prompts);
+    const FieldMappingArray equalNames = buildMapping(source.table, options);
+    const int notFound = selectRows(source, options);
+
+    QSaveFile file(options.outputFile);
+    QFile standardOutput;
+    QIODevice* out = &file;
+    if (options.outputFile.isEmpty()) {
+        standardOutput.open(stdout, QIODevice::WriteOnly);
+        out = &standardOutput;
+    } else if (!file.open(QIODevice::WriteOnly)) {
+        throw Exception(
+            QStringLiteral("Cannot write %1: %2").arg(options.outputFile, file.errorString()));
+    }
+
+    FieldMappingArray mapping;
+    OutputScriptSide side(options, *out, source.connectText());
+    ScriptGeneration generation(source.table, mapping, side);
+    BatchPieces pieces = generation.Pieces();
+    RunCount count;
+    countAround(pieces, count);
+    CommandLineHost host(barWanted(options));
+    BatchRun run(host);
+    host.setRun(&run);
+    run.RunBatch(
+        source.table, source.selection,
+        [&mapping, &equalNames] {
+            mapping = equalNames;
+            return 1;
+        },
+        pieces);
+    side.flush();
+    if (!options.outputFile.isEmpty() && !file.commit())
+        throw Exception(
+            QStringLiteral("Cannot write %1: %2").arg(options.outputFile, file.errorString()));
+    if (!options.quiet) {
+        PrintError(QStringLiteral("%1 statements written, %2 skipped, in %3 s")
+                       .arg(QString::number(count.done), QString::number(count.failed + notFound),
+                            seconds(timer)));
+    }
+    return exitFor(count, notFound);
+}
+
+int RunExecJob(const JobOptions& options, CommandLinePrompts& prompts) {
+    QElapsedTimer timer;
+    timer.start();
+    QFile file(options.scriptFile);
+    if (!file.open(QIODevice::ReadOnly))
+        throw UsageError{QStringLiteral("Cannot read the script %1").arg(options.scriptFile)};
+    // Cut into lines as the SQL window's buffer holds a loaded text.
+    QString text = QString::fromUtf8(file.readAll());
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+
+    TDatabase database;
+    database.SetDatabaseName(QStringLiteral("dbTo"));
+    database.SetSessionName(QStringLiteral("Default"));
+    connect(database, options.toAlias, prompts);
+    const int statements = RunScript(lines, options.divider, database);
+    if (!options.quiet) {
+        PrintError(QStringLiteral("%1 statements executed and committed, in %2 s")
+                       .arg(QString::number(statements), seconds(timer)));
+    }
+    return ExitDone;
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QPair>
+#include <QString>
+#include <QVector>
+
+class CommandLinePrompts;
+
+// Exit status of a command.
+enum ExitCode {
+    ExitDone = 0,
+    ExitRowsSkipped = 1,
+    ExitUsage = 2,
+    ExitFailed = 3,
+    // Ctrl+C, as shells report a program ended by it.
+    ExitInterrupted = 130,
+};
+
+// A command line that cannot run as given; reported with the usage and exit status 2.
+struct UsageError {
+    QString message;
+};
+
+struct JobOptions {
+    QString fromAlias;
+    QString fromTable;
+    QString toAlias;
+    // The target table of a move, or the table name written into a script.
+    QString toTable;
+    QString keysFile;
+    QVector<QPair<QString, QString>> maps;
+    qint64 commitEvery = 0;
+    bool typed = false;
+    bool dryRun = false;
+    bool quiet = false;
+    int dialect = 0;
+    QString divider = QStringLiteral(";");
+    QString outputFile;
+    QString scriptFile;
+};
+
+// Each runs one command on the same pieces as the window's and returns its exit status; a
+// failure of the engine passes on as its exception.
+int RunMoveJob(const JobOptions& options, CommandLinePrompts& prompts);
+int RunScriptJob(const JobOptions& options, CommandLinePrompts& prompts);
+int RunExecJob(const JobOptions& options, CommandLinePrompts& prompts);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QColor>
 #include <QFont>
 #include <QMargins>
@@ -33,7 +34,11 @@ public:
         : m_dpi(dpi), m_paper(paper), m_border(border), m_scale(scale), m_fonts(std::move(fonts)) {}
 
     void addCell(Cell cell) { m_cells.push_back(std::move(cell)); }
-    const std::vector<Cell>& cells() const { return m_cells; }
+    std::vector<Cell> cells() const;
+
+    // Keeps the drawing steps compressed: a preview holds every page of a table, and texts
+    // compress to a fraction of their size.
+    void pack();
 
     int dpi() const { return m_dpi; }
     QSize paper() const { return m_paper; }
@@ -51,4 +56,5 @@ private:
     double m_scale = 1.0;
     std::shared_ptr<const std::vector<QFont>> m_fonts;
     std::vector<Cell> m_cells;
+    QByteArray m_packed;
 };

@@ -161,6 +161,7 @@ void TPreviewFormEh::renderDocument(const QString& title, const Render& render) 
 }
 
 void TPreviewFormEh::addPage(PagePicture page) {
+    page.pack();
     m_pages.push_back(std::move(page));
     if (m_pages.size() == 1) {
         setCurrentPage(1);

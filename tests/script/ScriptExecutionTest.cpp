@@ -68,12 +68,11 @@ TEST_P(ScriptExecution, FirstFailureRollsBackTheOwnTransactionAndNamesTheStateme
     QList<int> ids;
     for (int id = 1; id <= 600; ++id)
         ids << (id == 401 ? 7 : id);
-    const EDBEngineError e = failureOf<EDBEngineError>(inserts(ids), db());
+    EDBEngineError e = failureOf<EDBEngineError>(inserts(ids), db());
     EXPECT_TRUE(e.message().endsWith(
         QStringLiteral("\n\rStatement 401: INSERT INTO ITEMS (ID) VALUES (7)")))
         << e.message().toStdString();
-    EXPECT_TRUE(
-        const_cast<EDBEngineError&>(e).notes().contains(QStringLiteral("Error on line 801")));
+    EXPECT_TRUE(e.notes().contains(QStringLiteral("Error on line 801")));
     EXPECT_TRUE(committed().isEmpty());
     EXPECT_FALSE(db().TransactionActive());
 

@@ -1,0 +1,340 @@
+#include "data/TDatabase.h"
+#include "data/TField.h"
+#include "data/TSession.h"
+#include "data/TTable.h"
+#include "script/uSQL.h"
+#include "settings/IntegerSpinEdit.h"
+#include "settings/uSetup.h"
+#include "tests/support/PgTestServer.h"
+#include "tests/transfer/DataMoveFixture.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
+#include <csignal>
+
+namespace {
+
+struct Outcome {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+// Every stored row of a table, its values joined as the engine gives them.
+QStringList tableRows(const QString& alias, const QString& table) {
+    TDatabase db;
+    db.SetDatabaseName(QStringLiteral("check"));
+    db.SetAliasName(alias);
+    db.LoginPrompt = false;  // the alias's own user, on a server that trusts loopback
+    TTable t;
+    t.SetDatabaseName(QStringLiteral("check"));
+    t.SetTableName(table);
+    t.OpenTable();
+    QStringList rows;
+    for (t.MoveFirst(); !t.AtEnd(); t.MoveNext()) {
+        QStringList values;
+        for (int i = 0; i < t.NumberOfFields(); ++i)
+            values.append(t.FieldAt(i)->IsNullValue() ? QStringLiteral("<null>")
+                                                      : t.FieldAt(i)->ReadText());
+        rows.append(values.join(QLatin1Char('|')));
+    }
+    return rows;
+}
+
+// The highest ID stored in a table, read without walking it.
+qint64 lastId(const QString& alias, const QString& table) {
+    TDatabase db;
+    db.SetDatabaseName(QStringLiteral("probe"));
+    db.SetAliasName(alias);
+    TTable t;
+    t.SetDatabaseName(QStringLiteral("probe"));
+    t.SetTableName(table);
+    t.OpenTable();
+    if (t.IsEmpty())
+        return 0;
+    t.MoveLast();
+    return t.RequireField(QStringLiteral("ID"))->ReadText().toLongLong();
+}
+
+// Dates and times of the header and the markers, which differ between two runs.
+QStringList masked(QStringList lines) {
+    static const QRegularExpression clock(QStringLiteral("\\d+[:.]\\d+[:.]\\d+( [AP]M)?"));
+    for (QString& line : lines)
+        line.replace(clock, QStringLiteral("<t>"));
+    return lines;
+}
+
+}  // namespace
+
+class CommandLineTest : public DataMoveFixture {
+protected:
+    void SetUp() override {
+        DataMoveFixture::SetUp();
+        execWork({QStringLiteral("CREATE TABLE SRC (ID INTEGER PRIMARY KEY, NAME VARCHAR(20), "
+                                 "AMOUNT NUMERIC(10,2), DAY DATE, V TEXT)"),
+                  QStringLiteral("CREATE TABLE T1 (ID INTEGER PRIMARY KEY, NAME VARCHAR(20), "
+                                 "AMOUNT NUMERIC(10,2), DAY DATE, V INTEGER)"),
+                  QStringLiteral("CREATE TABLE T2 (ID INTEGER PRIMARY KEY, NAME VARCHAR(20), "
+                                 "AMOUNT NUMERIC(10,2), DAY DATE, V INTEGER)"),
+                  QStringLiteral("INSERT INTO SRC VALUES (1, 'Ann', 10.5, '2024-02-29', '7'), "
+                                 "(2, 'Bob''s', NULL, '1999-12-31', '8'), "
+                                 "(3, NULL, -3.25, NULL, 'x'), (4, 'Dee', 0, '2001-01-01', '9')")});
+    }
+
+    Outcome rowcart(const QStringList& args) {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("ROWCART_ALIASES"), aliasFile());
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        env.remove(QStringLiteral("DISPLAY"));
+        // The tests' own locale, so that both sides write the same text forms.
+        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_GB.UTF-8"));
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(ROWCART_EXECUTABLE), args);
+        process.closeWriteChannel();
+        EXPECT_TRUE(process.waitForFinished(120000));
+        return Outcome{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                       QString::fromUtf8(process.readAllStandardOutput()),
+                       QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    QString writeFile(const QString& name, const QByteArray& content) {
+        const QString path = QFileInfo(aliasFile()).dir().filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(content);
+        return path;
+    }
+};
+
+TEST_F(CommandLineTest, MoveGivesTheRowsOfTheWindowsMove) {
+    openWorkTables(QStringLiteral("SRC"), QStringLiteral("T1"));
+    selectSourceRows();
+    setOptions(true, false);
+    prompts().answerMessage(UserPrompts::Yes);  // "Continue ?" for the row whose V is no number
+    runMove();
+    a().aCommit->trigger();
+    m_window.reset();
+
+    const Outcome result =
+        rowcart({QStringLiteral("move"), QStringLiteral("WORK:SRC"), QStringLiteral("WORK:T2"),
+                 QStringLiteral("--typed"), QStringLiteral("--on-error"), QStringLiteral("skip")});
+    EXPECT_EQ(result.code, 1) << result.err.toStdString();
+    EXPECT_TRUE(result.err.contains(QLatin1String("3 rows moved, 1 skipped, 3 committed")))
+        << result.err.toStdString();
+    const QStringList window = tableRows(QStringLiteral("WORK"), QStringLiteral("T1"));
+    EXPECT_EQ(window.size(), 3);
+    EXPECT_EQ(tableRows(QStringLiteral("WORK"), QStringLiteral("T2")), window);
+}
+
+TEST_F(CommandLineTest, KeysPickRowsAndAnEmptyMapLeavesTheFieldOut) {
+    const QString keys = writeFile(QStringLiteral("keys.txt"), "4\n2\n");
+    const Outcome result =
+        rowcart({QStringLiteral("move"), QStringLiteral("WORK:SRC"), QStringLiteral("WORK:T2"),
+                 QStringLiteral("--typed"), QStringLiteral("--keys"), keys, QStringLiteral("--map"),
+                 QStringLiteral("NAME="), QStringLiteral("--quiet")});
+    EXPECT_EQ(result.code, 0) << result.err.toStdString();
+    EXPECT_TRUE(result.err.isEmpty());
+    const QStringList rows = tableRows(QStringLiteral("WORK"), QStringLiteral("T2"));
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_TRUE(rows[0].startsWith(QLatin1String("2|<null>|"))) << rows[0].toStdString();
+    EXPECT_TRUE(rows[1].startsWith(QLatin1String("4|<null>|"))) << rows[1].toStdString();
+}
+
+TEST_F(CommandLineTest, FailingRowSkippedOrStoppingTheJob) {
+    struct Case {
+        const char* onError;
+        int code;
+        QStringList ids;
+    };
+    // The row with ID 3 has a V that is no number; a stopped job keeps nothing uncommitted.
+    for (const Case& c : {Case{"skip", 1, {"1", "2", "4"}}, Case{"stop", 3, {}}}) {
+        execWork({QStringLiteral("DELETE FROM T2")});
+        const Outcome result =
+            rowcart({QStringLiteral("move"), QStringLiteral("WORK:SRC"), QStringLiteral("WORK:T2"),
+                     QStringLiteral("--typed"), QStringLiteral("--on-error"),
+                     QString::fromLatin1(c.onError)});
+        EXPECT_EQ(result.code, c.code) << c.onError << result.err.toStdString();
+        QStringList ids;
+        for (const QString& row : tableRows(QStringLiteral("WORK"), QStringLiteral("T2")))
+            ids.append(row.section(QLatin1Char('|'), 0, 0));
+        EXPECT_EQ(ids, c.ids) << c.onError;
+        EXPECT_TRUE(result.err.contains(QLatin1String("Can`t insert this row"))) << c.onError;
+    }
+}
+
+TEST_F(CommandLineTest, DryRunLeavesTheTargetUnchanged) {
+    const Outcome result = rowcart(
+        {QStringLiteral("move"), QStringLiteral("WORK:SRC"), QStringLiteral("WORK:T2"),
+         QStringLiteral("--typed"), QStringLiteral("--on-error"), QStringLiteral("skip"),
+         QStringLiteral("--commit-every"), QStringLiteral("1"), QStringLiteral("--dry-run")});
+    EXPECT_EQ(result.code, 1) << result.err.toStdString();
+    EXPECT_TRUE(result.err.contains(QLatin1String("3 rows would be moved, 1 skipped")))
+        << result.err.toStdString();
+    EXPECT_TRUE(tableRows(QStringLiteral("WORK"), QStringLiteral("T2")).isEmpty());
+}
+
+TEST_F(CommandLineTest, BadArgumentsGiveTheUsageAndStatusTwo) {
+    const QList<QStringList> cases = {
+        {QStringLiteral("move"), QStringLiteral("WORK:SRC")},
+        {QStringLiteral("move"), QStringLiteral("WORK"), QStringLiteral("WORK:T2")},
+        {QStringLiteral("move"), QStringLiteral("WORK:SRC"), QStringLiteral("WORK:T2"),
+         QStringLiteral("--on-error"), QStringLiteral("maybe")},
+        {QStringLiteral("move"), QStringLiteral("WORK:SRC"), QStringLiteral("WORK:T2"),
+         QStringLiteral("--commit-every"), QStringLiteral("-5")},
+        {QStringLiteral("move"), QStringLiteral("WORK:SRC"), QStringLiteral("WORK:T2"),
+         QStringLiteral("--map"), QStringLiteral("NOSUCH=ID")},
+        {QStringLiteral("script"), QStringLiteral("WORK:SRC"), QStringLiteral("T2")},
+        {QStringLiteral("script"), QStringLiteral("WORK:SRC"), QStringLiteral("T2"),
+         QStringLiteral("--dialect"), QStringLiteral("sybase")},
+        {QStringLiteral("exec"), QStringLiteral("WORK"), QStringLiteral("a.sql"),
+         QStringLiteral("--password"), QStringLiteral("s3cr3t")},
+    };
+    for (const QStringList& args : cases) {
+        const Outcome result = rowcart(args);
+        EXPECT_EQ(result.code, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(result.err.startsWith(QLatin1String("rowcart: "))) << result.err.toStdString();
+        EXPECT_FALSE(result.err.contains(QLatin1String("s3cr3t")));
+    }
+    EXPECT_TRUE(tableRows(QStringLiteral("WORK"), QStringLiteral("T2")).isEmpty());
+    const Outcome help = rowcart({QStringLiteral("move"), QStringLiteral("--help")});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_TRUE(help.out.startsWith(QLatin1String("Usage: rowcart move")));
+}
+
+TEST_F(CommandLineTest, PasswordFileOnlyItsOwnerReads) {
+    const QString file = writeFile(QStringLiteral("pw"), "pa55word\n");
+    const QStringList args = {
+        QStringLiteral("exec"), QStringLiteral("SECURE"),
+        writeFile(QStringLiteral("one.sql"), "INSERT INTO T2 (ID) VALUES (7)\n;\n"),
+        QStringLiteral("--password-file"), file};
+    QFile::setPermissions(
+        file, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    const Outcome refused = rowcart(args);
+    EXPECT_EQ(refused.code, 3);
+    EXPECT_TRUE(refused.err.contains(QLatin1String("can be read by others")))
+        << refused.err.toStdString();
+    EXPECT_TRUE(tableRows(QStringLiteral("WORK"), QStringLiteral("T2")).isEmpty());
+
+    QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+    const Outcome accepted = rowcart(args);
+    EXPECT_EQ(accepted.code, 0) << accepted.err.toStdString();
+    EXPECT_EQ(tableRows(QStringLiteral("WORK"), QStringLiteral("T2")).size(), 1);
+    EXPECT_FALSE((accepted.out + accepted.err).contains(QLatin1String("pa55word")));
+}
+
+TEST_F(CommandLineTest, ScriptIsTheSqlWindowsTextAndExecutesBack) {
+    execWork({QStringLiteral("CREATE TABLE S (ID INTEGER PRIMARY KEY, NAME VARCHAR(20), "
+                             "AMOUNT NUMERIC(10,2), DAY DATE)"),
+              QStringLiteral("CREATE TABLE S2 (ID INTEGER PRIMARY KEY, NAME VARCHAR(20), "
+                             "AMOUNT NUMERIC(10,2), DAY DATE)"),
+              QStringLiteral("INSERT INTO S SELECT ID, NAME, AMOUNT, DAY FROM SRC")});
+    openWorkTables(QStringLiteral("S"), QStringLiteral("T1"));
+    c().eToTable->setEditText(QStringLiteral("S2"));
+    selectSourceRows();
+    TfSetup* setup = window().fSetup();
+    setup->findChild<QComboBox*>(QStringLiteral("eSQLLanguage"))->setCurrentIndex(0);
+    setup->findChild<QLineEdit*>(QStringLiteral("eScriptDevider"))->setText(QStringLiteral(";"));
+    setOptions(true, true, 2);
+    prompts().answerDialog(1);
+    a().aGenerateSQL->trigger();
+    QStringList windowLines;
+    for (int i = 0; i < window().fSQL()->LineCount(); ++i)
+        windowLines.append(window().fSQL()->WholeLineAt(i));
+    m_window.reset();
+
+    const QString path = QFileInfo(aliasFile()).dir().filePath(QStringLiteral("out.sql"));
+    const Outcome result = rowcart({QStringLiteral("script"), QStringLiteral("WORK:S"),
+                                    QStringLiteral("S2"), QStringLiteral("--dialect"),
+                                    QStringLiteral("ansi"), QStringLiteral("--commit-every"),
+                                    QStringLiteral("2"), QStringLiteral("-o"), path});
+    EXPECT_EQ(result.code, 0) << result.err.toStdString();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    ASSERT_TRUE(text.endsWith(QLatin1Char('\n')));
+    EXPECT_EQ(masked(text.chopped(1).split(QLatin1Char('\n'))), masked(windowLines));
+
+    const Outcome exec = rowcart({QStringLiteral("exec"), QStringLiteral("WORK"), path});
+    EXPECT_EQ(exec.code, 0) << exec.err.toStdString();
+    // Dates travel as the locale's text, which SQLite keeps as it stands: compared apart from
+    // them.
+    const auto undated = [](const QStringList& rows) {
+        QStringList result;
+        for (const QString& row : rows)
+            result.append(row.section(QLatin1Char('|'), 0, 2));
+        return result;
+    };
+    EXPECT_EQ(undated(tableRows(QStringLiteral("WORK"), QStringLiteral("S2"))),
+              undated(tableRows(QStringLiteral("WORK"), QStringLiteral("S"))));
+}
+
+TEST_F(CommandLineTest, InterruptKeepsOnlyAutoCommittedRows) {
+    execWork({QStringLiteral("CREATE TABLE BIG (ID INTEGER PRIMARY KEY, NAME VARCHAR(20))"),
+              QStringLiteral("CREATE TABLE BIG2 (ID INTEGER PRIMARY KEY, NAME VARCHAR(20))"),
+              QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                             "WHERE i < 200000) INSERT INTO BIG SELECT i, 'row ' || i FROM n")});
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("ROWCART_ALIASES"), aliasFile());
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(ROWCART_EXECUTABLE),
+                  {QStringLiteral("move"), QStringLiteral("WORK:BIG"), QStringLiteral("WORK:BIG2"),
+                   QStringLiteral("--commit-every"), QStringLiteral("1000")});
+    ASSERT_TRUE(process.waitForStarted());
+    // Interrupted once the first auto-commits have landed.
+    for (int i = 0; i < 600 && lastId(QStringLiteral("WORK"), QStringLiteral("BIG2")) < 2000; ++i)
+        QTest::qWait(50);
+    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(60000));
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_EQ(process.exitCode(), 130) << err.toStdString();
+    const qsizetype stored = tableRows(QStringLiteral("WORK"), QStringLiteral("BIG2")).size();
+    EXPECT_GT(stored, 0);
+    EXPECT_LT(stored, 200000);
+    EXPECT_EQ(stored % 1000, 0);
+    EXPECT_TRUE(err.contains(QStringLiteral("%1 committed before the stop").arg(stored)))
+        << err.toStdString();
+}
+
+TEST_F(CommandLineTest, ScriptExecutesIntoPostgres) {
+    if (!PgTestServer::available())
+        GTEST_SKIP() << "no PostgreSQL test server";
+    const QMap<QString, QString> keys = PgTestServer::createDatabase(QStringLiteral("cli"));
+    PgTestServer::open(keys)->executeStatement(
+        QStringLiteral("CREATE TABLE t2 (id integer PRIMARY KEY, name varchar(20), "
+                       "amount numeric(10,2), day date, v integer)"),
+        {});
+    QFile aliases(aliasFile());
+    ASSERT_TRUE(aliases.open(QIODevice::Append));
+    aliases.write("\n[PG]\n");
+    for (auto it = keys.begin(); it != keys.end(); ++it)
+        aliases.write((it.key() + QLatin1Char('=') + it.value() + QLatin1Char('\n')).toUtf8());
+    aliases.close();
+    TSession::ReloadAliases();
+    const QString password = writeFile(QStringLiteral("pgpw"), "any\n");
+    QFile::setPermissions(password, QFile::ReadOwner | QFile::WriteOwner);
+    const QString script = QFileInfo(aliasFile()).dir().filePath(QStringLiteral("pg.sql"));
+
+    const Outcome written =
+        rowcart({QStringLiteral("script"), QStringLiteral("WORK:SRC"), QStringLiteral("t2"),
+                 QStringLiteral("--dialect"), QStringLiteral("ansi"), QStringLiteral("--map"),
+                 QStringLiteral("V="), QStringLiteral("-o"), script});
+    EXPECT_EQ(written.code, 0) << written.err.toStdString();
+    const Outcome run = rowcart({QStringLiteral("exec"), QStringLiteral("PG"), script,
+                                 QStringLiteral("--password-file"), password});
+    EXPECT_EQ(run.code, 0) << run.err.toStdString();
+    QStringList expected;
+    for (const QString& row : tableRows(QStringLiteral("WORK"), QStringLiteral("SRC")))
+        expected.append(row.section(QLatin1Char('|'), 0, 1));
+    QStringList stored;
+    for (const QString& row : tableRows(QStringLiteral("PG"), QStringLiteral("t2")))
+        stored.append(row.section(QLatin1Char('|'), 0, 1));
+    EXPECT_EQ(stored, expected);
+}

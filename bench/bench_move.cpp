@@ -195,7 +195,8 @@ qint64 plainCopy(const QString& source, const QString& database, bool sparse) {
 
 void setOptions(TfMain& window, bool autoCommit) {
     TfSetup* setup = window.fSetup();
-    setup->findChild<QCheckBox*>(QStringLiteral("cbNoComp"))->setChecked(false);
+    // Values by type: a memo then reaches PostgreSQL's text, which is no memo type.
+    setup->findChild<QCheckBox*>(QStringLiteral("cbNoComp"))->setChecked(true);
     setup->findChild<QCheckBox*>(QStringLiteral("cbAutoCommit"))->setChecked(autoCommit);
     setup->findChild<IntegerSpinEdit*>(QStringLiteral("eAutoCommit"))->setValue(1000);
 }

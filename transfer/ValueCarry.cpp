@@ -66,6 +66,13 @@ void carryNumber(const TField& source, TField& target) {
 }
 
 void carryBlob(const TField& source, TField& target) {
+    // A memo into a text field (an engine without memos, PostgreSQL's text) carries its text;
+    // as bytes it could not arrive at all.
+    if (KindOf(source.FieldType()) == FieldKind::TextBlob &&
+        KindOf(target.FieldType()) == FieldKind::Text) {
+        target.WriteText(source.ReadText());
+        return;
+    }
     TMemoryStream stream;
     source.SaveBlobTo(stream);
     stream.SetPosition(0);

@@ -228,3 +228,18 @@ TEST_F(DataMove, FailedAutoCommitKeepsItsRowsForTheNextOneAndNamesTheRow) {
         Ids({1, 2, 3, 5, 6}));
     EXPECT_EQ(ints(targetColumn(QStringLiteral("ID"))), Ids({1, 2, 3, 5, 6, 7}));
 }
+
+TEST_F(DataMove, MemoReachesATextFieldWhenValuesGoByType) {
+    execWork({QStringLiteral("CREATE TABLE SRC (ID INTEGER PRIMARY KEY, NOTE CLOB)"),
+              QStringLiteral("INSERT INTO SRC VALUES (1, 'first line\nsecond: ü'), (2, NULL)"),
+              QStringLiteral("CREATE TABLE DST (ID INTEGER PRIMARY KEY, NOTE VARCHAR(40))")});
+    openWorkTables(QStringLiteral("SRC"), QStringLiteral("DST"));
+    selectSourceRows();
+    setOptions(true, false);
+    runMove();
+    EXPECT_TRUE(prompts().messages().isEmpty());
+    const QVariantList notes = targetColumn(QStringLiteral("NOTE"));
+    ASSERT_EQ(notes.size(), 2);
+    EXPECT_EQ(notes[0].toString(), QStringLiteral("first line\nsecond: ü"));
+    EXPECT_FALSE(notes[1].isValid());
+}

@@ -281,6 +281,35 @@ bool NormalizeDecimal(const QString& text, int scale, QString& result) {
     return true;
 }
 
+namespace {
+
+// Engines without a date type may hold any text in a date column (a script's dates in the
+// user's format, say): it is shown as it stands when it reads as no date, never as nothing.
+QString dateText(const ColumnInfo& field, const QVariant& value) {
+    QVariant typed = value;
+    if (value.typeId() == QMetaType::QString) {
+        try {
+            typed = FromText(field, value.toString());
+        } catch (const EConvertError&) {
+            return value.toString();
+        }
+        if (!typed.isValid())
+            return value.toString();
+    }
+    switch (KindOf(field.type)) {
+        case FieldKind::Date:
+            return FormatDate(typed.toDate());
+        case FieldKind::Time:
+            return FormatTime(typed.toTime());
+        default: {
+            const QDateTime dt = typed.toDateTime();
+            return FormatDateTime(dt.date(), dt.time());
+        }
+    }
+}
+
+}  // namespace
+
 QString ReadText(const ColumnInfo& field, const QVariant& value) {
     if (!value.isValid())
         return QString();
@@ -298,13 +327,9 @@ QString ReadText(const ColumnInfo& field, const QVariant& value) {
             return localizedDecimal(normalized);
         }
         case FieldKind::Date:
-            return FormatDate(value.toDate());
         case FieldKind::Time:
-            return FormatTime(value.toTime());
-        case FieldKind::DateTime: {
-            const QDateTime dt = value.toDateTime();
-            return FormatDateTime(dt.date(), dt.time());
-        }
+        case FieldKind::DateTime:
+            return dateText(field, value);
         case FieldKind::Bytes:
         case FieldKind::Blob:
             return QString::fromLatin1(value.toByteArray());

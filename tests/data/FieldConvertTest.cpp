@@ -124,6 +124,17 @@ TEST(FieldConvert, DatesUseTheLocaleWithFourDigitYears) {
               QStringLiteral("'soon' is not a valid date and time"));
 }
 
+TEST(FieldConvert, DateTextsThatAreNoDateShowAsTheyStand) {
+    // An engine without a date type holds whatever text a script wrote into a date column.
+    const ColumnInfo d = field(ftDate), dt = field(ftDateTime);
+    EXPECT_EQ(ReadText(d, QVariant(QStringLiteral("31/12/1999"))), QStringLiteral("31/12/1999"));
+    EXPECT_EQ(ReadText(d, QVariant(QStringLiteral("1999-12-31"))), QStringLiteral("31/12/1999"));
+    EXPECT_EQ(ReadText(d, QVariant(QStringLiteral("Dec 31st"))), QStringLiteral("Dec 31st"));
+    EXPECT_EQ(ReadText(dt, QVariant(QStringLiteral("31.12.1999 10:00"))),
+              QStringLiteral("31.12.1999 10:00"));
+    EXPECT_EQ(ReadText(field(ftTime), QVariant(QStringLiteral("noon"))), QStringLiteral("noon"));
+}
+
 TEST(FieldConvert, DateTimesAreDayCountsFromTheEndOf1899) {
     const ColumnInfo dt = field(ftDateTime);
     EXPECT_EQ(ReadNumber(dt, QVariant(QDateTime(QDate(1899, 12, 30), QTime(0, 0), Qt::UTC))), 0.0);

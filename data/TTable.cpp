@@ -342,17 +342,22 @@ void TTable::MoveToBookmark(const QByteArray& bookmark) {
 bool TTable::seekStoredKey(const QByteArray& key) {
     int index = m_window.indexOf(key);
     if (index >= 0)
-        m_seekHits = true;
+        ++m_seekHits;
     if (index < 0) {
         // Walks over selections move forward, so the window is read from this row on. Its size
-        // follows the walk: dense selections land in it again and grow it, sparse ones miss it
-        // and shrink it, so that rows between selected ones are not read for nothing.
-        m_seekWindow = m_seekHits ? std::min(WindowSize, m_seekWindow * 2)
-                                  : std::max(MinSeekWindow, m_seekWindow / 2);
-        m_seekHits = false;
+        // follows the walk: when most rows of the last window were visited it grows, else it
+        // shrinks towards the rows a jump actually uses, so that a sparse selection does not
+        // read the rows between its rows.
+        const int used = m_seekHits + 1;
+        if (used * 2 >= m_seekWindowRead)
+            m_seekWindow = std::min(WindowSize, m_seekWindow * 2);
+        else
+            m_seekWindow = std::max(MinSeekWindow, std::min(m_seekWindow / 2, used * 2));
+        m_seekHits = 0;
         std::vector<FetchedRow> rows = m_cursor->fetchFrom(key, true, m_seekWindow);
         if (rows.empty() || rows.front().key != key)
             return false;
+        m_seekWindowRead = static_cast<int>(rows.size());
         m_window.atStoredEnd = static_cast<int>(rows.size()) < m_seekWindow;
         m_window.rows = std::move(rows);
         m_window.start = -1;

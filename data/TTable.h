@@ -183,10 +183,11 @@ private:
     // Where the cursor was when an insert started, to return there on cancel.
     QByteArray m_insertReturnKey;
 
-    // Size of the window read when a bookmark lies outside it, and whether a bookmark landed
-    // in the window read last.
+    // Size of the window read when a bookmark lies outside it; the rows that window held and
+    // how many later bookmarks landed in it.
     int m_seekWindow = 512;
-    bool m_seekHits = false;
+    int m_seekWindowRead = 0;
+    int m_seekHits = 0;
 
     int m_suspendCount = 0;
     bool m_activeAtSuspend = false;

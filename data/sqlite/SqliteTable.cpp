@@ -229,13 +229,17 @@ std::vector<FetchedRow> SqliteTable::fetchFrom(const QByteArray& key, bool inclu
     sqlite3_stmt* stmt;
     int next = 1;
     if (key.isEmpty()) {
-        stmt = cached(m_first, QStringLiteral("%1 ORDER BY %2 LIMIT ?").arg(m_select, m_order));
+        stmt = cached(
+            m_first,
+            m_first ? QString() : QStringLiteral("%1 ORDER BY %2 LIMIT ?").arg(m_select, m_order));
     } else {
+        // Jumps along a selection come here once per row: the text is built only once.
         SqliteStmt& slot = inclusive ? m_from : m_after;
-        stmt = cached(slot, QStringLiteral("%1 WHERE %2 %3 %4 ORDER BY %5 LIMIT ?")
-                                .arg(m_select, m_keyTuple,
-                                     inclusive ? QStringLiteral(">=") : QStringLiteral(">"),
-                                     m_paramTuple, m_order));
+        stmt = cached(slot, slot ? QString()
+                                 : QStringLiteral("%1 WHERE %2 %3 %4 ORDER BY %5 LIMIT ?")
+                                       .arg(m_select, m_keyTuple,
+                                            inclusive ? QStringLiteral(">=") : QStringLiteral(">"),
+                                            m_paramTuple, m_order));
         next = bindKey(stmt, 1, key);
     }
     sqlite3_bind_int(stmt, next, limit);

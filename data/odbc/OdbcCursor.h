@@ -22,6 +22,7 @@ public:
     std::vector<FetchedRow> fetchAt(qint64 offset, int limit) override;
     std::vector<FetchedRow> fetchFrom(const QByteArray& key, bool inclusive, int limit) override;
     qint64 positionOf(const QByteArray& key) override;
+    QVector<int> keyColumns() const override { return m_relation.key; }
     void applyChanges(const std::vector<const PendingChange*>& changes, TUpdateMode mode) override;
 
 private:

@@ -154,7 +154,7 @@ TEST_P(DriverContract, CommitInPartsIsAllOrNothingAndNamesTheFailingRow) {
         t->CommitPendingUpdates();
         ADD_FAILURE() << "the commit should fail";
     } catch (const EDatabaseError& error) {
-        EXPECT_TRUE(error.message().contains(QStringLiteral("Row: ID = %1").arg(Rows)))
+        EXPECT_TRUE(error.message().endsWith(QStringLiteral("\n\rRow: ID = %1").arg(Rows)))
             << error.message().toStdString();
     }
     EXPECT_EQ(columnTexts(QStringLiteral("ITEMS"), QStringLiteral("ID")),

@@ -1,4 +1,5 @@
 #include "data/Exceptions.h"
+#include "data/FieldConvert.h"
 #include "data/KeyCodec.h"
 #include "data/sqlite/SqliteTable.h"
 #include "data/sqlite/SqliteTypes.h"
@@ -12,6 +13,11 @@ bool sameValue(const QVariant& a, const QVariant& b) {
     if (a.isValid() != b.isValid())
         return false;
     return !a.isValid() || a == b;
+}
+
+bool isDateKind(TFieldType type) {
+    const FieldKind kind = KindOf(type);
+    return kind == FieldKind::Date || kind == FieldKind::Time || kind == FieldKind::DateTime;
 }
 
 }  // namespace
@@ -96,20 +102,20 @@ QString SqliteTable::keyMatch(int& parameter) const {
     return parts.join(QStringLiteral(" AND "));
 }
 
-// Compares a column with the value it had when read, tolerant of the column's own storage
-// form (numbers in untyped columns, other spellings of a date).
+// Tolerant of the column's own storage form (numbers in untyped columns, other spellings of a
+// date, the user's own spelling of a date as a script writes it).
 // A quoted name may hold "%1" itself: every statement is filled in by one pass of arg().
-QString SqliteTable::valueMatch(int column, int parameter) const {
+QString SqliteTable::valueMatch(int column, int& parameter) const {
     const QString col = m_quoted[column];
-    const QString param = QStringLiteral("?") + QString::number(parameter);
+    const QString param = QStringLiteral("?") + QString::number(parameter++);
     switch (KindOf(m_columns[column].type)) {
         case FieldKind::Date:
         case FieldKind::Time:
         case FieldKind::DateTime:
             return QStringLiteral(
-                       "(%1 IS %2 OR (julianday(%1) IS NOT NULL AND julianday(%1) = "
+                       "(%1 IS %2 OR %1 IS %3 OR (julianday(%1) IS NOT NULL AND julianday(%1) = "
                        "julianday(%2)))")
-                .arg(col, param);
+                .arg(col, param, QStringLiteral("?") + QString::number(parameter++));
         case FieldKind::Text:
             return QStringLiteral("(%1 IS %2 OR CAST(%1 AS TEXT) IS %2)").arg(col, param);
         default:
@@ -141,8 +147,8 @@ void SqliteTable::applyModify(const PendingChange& change, TUpdateMode mode) {
     QString where = keyMatch(parameter);
     QList<QPair<int, int>> comparedParams;
     for (int c : compared) {
+        comparedParams.append({c, parameter});
         where += QStringLiteral(" AND ") + valueMatch(c, parameter);
-        comparedParams.append({c, parameter++});
     }
     SqliteStmt stmt =
         PrepareSqlite(m_db, QStringLiteral("UPDATE %1 SET %2 WHERE %3")
@@ -156,8 +162,14 @@ void SqliteTable::applyModify(const PendingChange& change, TUpdateMode mode) {
     }
     parameter = bindKey(stmt.get(), parameter, change.key);
     for (const auto& [c, p] : comparedParams) {
-        const int rc =
-            SqliteTypes::Bind(stmt.get(), p, change.original.value(c), m_columns[c].type);
+        const QVariant original = change.original.value(c);
+        int rc = SqliteTypes::Bind(stmt.get(), p, original, m_columns[c].type);
+        if (rc == SQLITE_OK && isDateKind(m_columns[c].type)) {
+            const QVariant spelled = original.isValid()
+                                         ? QVariant(FieldConvert::ReadText(m_columns[c], original))
+                                         : QVariant();
+            rc = SqliteTypes::Bind(stmt.get(), p + 1, spelled, ftString);
+        }
         if (rc != SQLITE_OK)
             ThrowSqliteError(m_db, rc);
     }

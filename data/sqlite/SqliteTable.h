@@ -30,7 +30,9 @@ private:
     void applyModify(const PendingChange& change, TUpdateMode mode);
     void applyDelete(const PendingChange& change);
     QString keyMatch(int& parameter) const;
-    QString valueMatch(int column, int parameter) const;
+    // Compares a column with the value it had when read, from parameter `parameter` on, which
+    // it moves past the parameters it takes.
+    QString valueMatch(int column, int& parameter) const;
 
     sqlite3* m_db;
     QString m_table;  // quoted

@@ -135,11 +135,17 @@ QVariant ReadColumn(sqlite3_stmt* stmt, int column, TFieldType type) {
                 const int length = sqlite3_column_bytes(stmt, column);
                 QDate date;
                 QTime time;
-                const bool ok = type == ftTime
-                                    ? IsoDateTime::ParseTime(raw, length, time)
-                                    : IsoDateTime::ParseDateTime(raw, length, date, time);
-                if (!ok)
-                    return QVariant(text());  // kept as it stands rather than lost
+                bool ok = type == ftTime ? IsoDateTime::ParseTime(raw, length, time)
+                                         : IsoDateTime::ParseDateTime(raw, length, date, time);
+                // SQLite keeps a date as the statement spelled it: an Ansi script's dates are in
+                // the user's formats.
+                if (!ok) {
+                    const QString stored = text();
+                    ok = type == ftTime ? FieldConvert::ParseTime(stored, time)
+                                        : FieldConvert::ParseDateTime(stored, date, time);
+                    if (!ok)
+                        return QVariant(stored);  // kept as it stands rather than lost
+                }
                 if (type == ftTime)
                     return QVariant(time);
                 dt = QDateTime(date, time, Qt::UTC);

@@ -314,3 +314,34 @@ TEST(Engine, ResumingControlsTellsWhatChanged) {
 }
 
 }  // namespace
+
+TEST(Engine, SqliteDateTextInTheUsersFormatIsThatDateAndChangesAsOne) {
+    QTemporaryDir dir;
+    AliasFile aliases;
+    aliases.add(QStringLiteral("D"),
+                {{QStringLiteral("DRIVER"), QStringLiteral("SQLITE")},
+                 {QStringLiteral("PATH"), writeFile(dir, QStringLiteral("d.db"), QByteArray())}});
+    aliases.write();
+    auto db = MakeDatabase(QStringLiteral("dbTo"), QStringLiteral("D"));
+    db->Connect();
+    // As a script in the Ansi dialect writes them: the user's short date and long time formats.
+    db->ExecuteStatement(
+        QStringLiteral("CREATE TABLE T (ID INTEGER PRIMARY KEY, DAY DATE, STAMP DATETIME)"));
+    db->ExecuteStatement(
+        QStringLiteral("INSERT INTO T VALUES (1, '29/02/2024', '31/12/1999 23:59:58')"));
+    auto t = MakeTable(QStringLiteral("dbTo"), QStringLiteral("T"));
+    t->OpenTable();
+    EXPECT_EQ(t->FieldAt(1)->Value(), QVariant(QDate(2024, 2, 29)));
+    EXPECT_EQ(t->FieldAt(2)->Value(),
+              QVariant(QDateTime(QDate(1999, 12, 31), QTime(23, 59, 58), Qt::UTC)));
+    t->StartEdit();
+    t->FieldAt(1)->WriteText(QStringLiteral("01/03/2024"));
+    t->FieldAt(2)->WriteText(QStringLiteral("01/01/2000 00:00:01"));
+    t->PostRecord();
+    t->CommitPendingUpdates();
+    t->CloseTable();
+    t->OpenTable();
+    EXPECT_EQ(t->FieldAt(1)->Value(), QVariant(QDate(2024, 3, 1)));
+    EXPECT_EQ(t->FieldAt(2)->Value(),
+              QVariant(QDateTime(QDate(2000, 1, 1), QTime(0, 0, 1), Qt::UTC)));
+}

@@ -1,5 +1,6 @@
 #include "tests/transfer/DataMoveFixture.h"
 
+#include "data/FieldConvert.h"
 #include "data/TDatabase.h"
 #include "data/TField.h"
 #include "data/TTable.h"
@@ -74,4 +75,32 @@ QVariantList DataMoveFixture::storedColumn(const QString& alias, const QString& 
     for (t.MoveFirst(); !t.AtEnd(); t.MoveNext())
         values.append(t.RequireField(field)->Value());
     return values;
+}
+
+QList<Row> DataMoveFixture::storedValues(const QString& alias, const QString& table) {
+    TDatabase db;
+    db.SetDatabaseName(QStringLiteral("compare"));
+    db.SetAliasName(alias);
+    db.LoginPrompt = false;  // the alias's own user, on a server that trusts loopback
+    TTable t;
+    t.SetDatabaseName(QStringLiteral("compare"));
+    t.SetTableName(table);
+    t.OpenTable();
+    QList<Row> rows;
+    for (t.MoveFirst(); !t.AtEnd(); t.MoveNext()) {
+        Row row;
+        for (int i = 0; i < t.NumberOfFields(); ++i) {
+            const TField* field = t.FieldAt(i);
+            QVariant value = field->Value();
+            QString decimal;
+            if (field->FieldType() == ftBCD &&
+                FieldConvert::NormalizeDecimal(value.toString(), -1, decimal))
+                value = decimal;
+            if (value.typeId() == QMetaType::QString && field->FieldType() == ftFixedChar)
+                value = value.toString().trimmed();
+            row.append(value);
+        }
+        rows.append(row);
+    }
+    return rows;
 }

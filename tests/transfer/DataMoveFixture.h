@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/Row.h"
 #include "tests/app/MainWindowFixture.h"
 
 #include <QCheckBox>
@@ -27,4 +28,7 @@ protected:
     QVariantList targetColumn(const QString& field);
     // Values of one column of a table as stored, read through a connection of its own.
     QVariantList storedColumn(const QString& alias, const QString& table, const QString& field);
+    // Every stored row of a table in record order, decimals in one spelling and fixed-length
+    // text without its padding, so that rows of two engines compare value by value.
+    QList<Row> storedValues(const QString& alias, const QString& table);
 };

@@ -1,8 +1,6 @@
 #include "tests/support/PgTestServer.h"
 #include "tests/transfer/DataMoveFixture.h"
 
-#include "data/FieldConvert.h"
-#include "data/TDatabase.h"
 #include "data/TField.h"
 #include "data/TSession.h"
 #include "data/TTable.h"
@@ -33,34 +31,6 @@ const QStringList PgTables = {
     QStringLiteral("CREATE TABLE \"PRODUCTS\" (\"CODE\" char(8) PRIMARY KEY, \"TITLE\" "
                    "varchar(80) NOT NULL, \"PRICE\" money, \"STOCK\" integer, \"PHOTO\" bytea, "
                    "\"DESCRIPTION\" bytea, \"UPDATED\" timestamp)")};
-
-// Every row's values in key order, decimals in one spelling, memo text as its bytes.
-QList<Row> tableRows(const QString& alias, const QString& table) {
-    TDatabase db;
-    db.SetDatabaseName(QStringLiteral("compare"));
-    db.SetAliasName(alias);
-    TTable t;
-    t.SetDatabaseName(QStringLiteral("compare"));
-    t.SetTableName(table);
-    t.OpenTable();
-    QList<Row> rows;
-    for (t.MoveFirst(); !t.AtEnd(); t.MoveNext()) {
-        Row row;
-        for (int i = 0; i < t.NumberOfFields(); ++i) {
-            const TField* field = t.FieldAt(i);
-            QVariant value = field->Value();
-            QString decimal;
-            if (field->FieldType() == ftBCD &&
-                FieldConvert::NormalizeDecimal(value.toString(), -1, decimal))
-                value = decimal;
-            if (value.typeId() == QMetaType::QString && field->FieldType() == ftFixedChar)
-                value = value.toString().trimmed();
-            row.append(value);
-        }
-        rows.append(row);
-    }
-    return rows;
-}
 
 }  // namespace
 
@@ -119,8 +89,8 @@ TEST_P(RoundTrip, EveryValueArrivesExactlyNullsIncluded) {
             << prompts().messages().value(0).text.toStdString();
         a().aCommit->trigger();
 
-        const QList<Row> source = tableRows(QStringLiteral("DEMO"), table);
-        const QList<Row> arrived = tableRows(target, table);
+        const QList<Row> source = storedValues(QStringLiteral("DEMO"), table);
+        const QList<Row> arrived = storedValues(target, table);
         ASSERT_EQ(arrived.size(), source.size());
         ASSERT_GT(source.size(), 0);
         for (int r = 0; r < source.size(); ++r) {

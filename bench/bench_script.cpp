@@ -16,15 +16,14 @@
 #include "script/uSQL.h"
 #include "transfer/BatchRun.h"
 
+#include <malloc.h>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QPlainTextDocumentLayout>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTextDocument>
 #include <cstdio>
 
 namespace {
@@ -60,12 +59,11 @@ double sqliteShell(const QString& path, qint64 rows) {
     return seconds(timer);
 }
 
-// The same pieces without the windows: a bare document, no progress display, the event pass kept.
-class DocumentSide : public ScriptSide {
+// The same pieces without the windows: the script buffer alone, no editor, no progress display,
+// the event pass kept.
+class BufferSide : public ScriptSide {
 public:
-    DocumentSide() { document.setDocumentLayout(new QPlainTextDocumentLayout(&document)); }
-    QTextDocument document;
-    ScriptBuffer buffer{document};
+    ScriptBuffer buffer;
     void clearAndShow() override { buffer.ClearScript(); }
     void addText(const QString& text) override { buffer.AddText(text); }
     void repaintScript() override {}
@@ -88,9 +86,35 @@ public:
     void showProgress(int, int, bool) override {}
 };
 
+qint64 heapInUse() {
+    const struct mallinfo2 info = mallinfo2();
+    return static_cast<qint64>(info.uordblks + info.hblkhd);
+}
+
+// The heap a buffer takes for the window's script, added again line by line.
+void reportBufferMemory(TfSQL& sql) {
+    const qint64 before = heapInUse();
+    qint64 characters = 0;
+    {
+        ScriptBuffer copy;
+        const int lines = sql.LineCount();
+        for (int i = 0; i < lines; ++i) {
+            const QString line = sql.WholeLineAt(i);
+            copy.AddText(QString(line.constData(), line.size()));
+            characters += line.size();
+        }
+        const qint64 used = heapInUse() - before;
+        std::printf(
+            "  the script held again in a buffer: %lld characters in %d lines take %.1f MiB, "
+            "%.1f bytes per line besides the text's 2 bytes a character\n",
+            static_cast<long long>(copy.length()), copy.lineTotal(), used / 1048576.0,
+            static_cast<double>(used - 2 * characters) / copy.lineTotal());
+    }
+}
+
 double windowless(TTable& table, RowSelection& selection, const FieldMappingArray& mapping,
                   qint64& statements) {
-    DocumentSide side;
+    BufferSide side;
     ScriptGeneration generation(table, mapping, side);
     EventHost host;
     BatchRun run(host);
@@ -174,11 +198,12 @@ int main(int argc, char* argv[]) {
             shellAll, rows / shellAll);
         std::printf("  ratio %.2f of the shell; peak memory %.0f MiB\n", ours / theirs,
                     BenchGenerator::PeakMemoryMiB());
+        reportBufferMemory(sql);
         qint64 bare = 0;
         const double bareTime =
             windowless(main.tFrom(), c.dbgFrom->selection(), main.mapping(), bare);
         std::printf(
-            "  the same pieces on a bare document, event pass but no window: %lld "
+            "  the same pieces into the buffer alone, event pass but no window: %lld "
             "statements in %.2f s = %.0f rows/s\n",
             static_cast<long long>(bare), bareTime, bare / bareTime);
         std::fflush(stdout);

@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 
+namespace LinkHighlighter {
+
 namespace {
 
 const QRegularExpression& linkPattern() {
@@ -20,31 +22,24 @@ bool mayHoldLink(const QString& line) {
 
 }  // namespace
 
-LinkHighlighter::LinkHighlighter(QTextDocument* document) : QSyntaxHighlighter(document) {}
-
-LinkHighlighter::Link LinkHighlighter::LinkAt(const QString& line, int column) {
+QList<Link> LinksIn(const QString& line) {
+    QList<Link> links;
     if (!mayHoldLink(line))
-        return {};
+        return links;
     auto matches = linkPattern().globalMatch(line);
     while (matches.hasNext()) {
         const QRegularExpressionMatch match = matches.next();
-        if (column >= match.capturedStart() && column < match.capturedEnd())
-            return {static_cast<int>(match.capturedStart()), match.captured()};
+        links.append({static_cast<int>(match.capturedStart()), match.captured()});
+    }
+    return links;
+}
+
+Link LinkAt(const QString& line, int column) {
+    for (const Link& link : LinksIn(line)) {
+        if (column >= link.start && column < link.start + link.text.size())
+            return link;
     }
     return {};
 }
 
-void LinkHighlighter::highlightBlock(const QString& text) {
-    if (!mayHoldLink(text))
-        return;
-    QTextCharFormat format;
-    format.setForeground(Qt::blue);
-    format.setFontUnderline(true);
-    auto matches = linkPattern().globalMatch(text);
-    while (matches.hasNext()) {
-        const QRegularExpressionMatch match = matches.next();
-        format.setAnchorHref(match.captured());
-        setFormat(static_cast<int>(match.capturedStart()), static_cast<int>(match.capturedLength()),
-                  format);
-    }
-}
+}  // namespace LinkHighlighter

@@ -1,22 +1,19 @@
 #pragma once
 
+#include <QList>
 #include <QString>
-#include <QSyntaxHighlighter>
 
 // Web addresses in a script's lines, shown as links.
-class LinkHighlighter : public QSyntaxHighlighter {
-    Q_OBJECT
-public:
-    explicit LinkHighlighter(QTextDocument* document);
+namespace LinkHighlighter {
 
-    struct Link {
-        int start = -1;
-        QString text;
-        bool valid() const { return start >= 0; }
-    };
-    // The address in `line` that covers `column`, if any.
-    static Link LinkAt(const QString& line, int column);
-
-protected:
-    void highlightBlock(const QString& text) override;
+struct Link {
+    int start = -1;
+    QString text;
+    bool valid() const { return start >= 0; }
 };
+// The address in `line` that covers `column`, if any.
+Link LinkAt(const QString& line, int column);
+// Every address in `line`, left to right.
+QList<Link> LinksIn(const QString& line);
+
+}  // namespace LinkHighlighter

@@ -1,6 +1,5 @@
 #include "script/uSQL.h"
 
-#include "about/UrlOpener.h"
 #include "app/ActionToolBar.h"
 #include "app/DialogFont.h"
 #include "app/MainActions.h"
@@ -9,8 +8,8 @@
 #include "data/Exceptions.h"
 #include "data/TTable.h"
 #include "data/UserPrompts.h"
-#include "script/LinkHighlighter.h"
 #include "script/ScriptBuffer.h"
+#include "script/ScriptEditor.h"
 #include "script/ScriptExecution.h"
 #include "script/ScriptFile.h"
 #include "script/ScriptPrinter.h"
@@ -22,12 +21,9 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QMouseEvent>
-#include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScreen>
-#include <QTextBlock>
 #include <QToolButton>
 
 namespace {
@@ -92,10 +88,12 @@ void TfSQL::buildActions() {
 }
 
 void TfSQL::buildEditor() {
-    eSQL = new QPlainTextEdit(this);
+    m_buffer = new ScriptBuffer(this);
+    eSQL = new ScriptEditor(*m_buffer, this);
     eSQL->setObjectName(QStringLiteral("eSQL"));
     eSQL->setAccessibleName(QStringLiteral("SQL script"));
-    eSQL->setLineWrapMode(QPlainTextEdit::NoWrap);
+    eSQL->setAccessibleDescription(
+        QStringLiteral("The script to save, print or execute; editable as plain text"));
     eSQL->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     eSQL->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QFont font(QStringLiteral("Courier"));
@@ -103,10 +101,7 @@ void TfSQL::buildEditor() {
     font.setFixedPitch(true);
     font.setPixelSize(11);
     eSQL->setFont(font);
-    new LinkHighlighter(eSQL->document());
-    eSQL->viewport()->installEventFilter(this);
     setCentralWidget(eSQL);
-    m_buffer = new ScriptBuffer(*eSQL->document(), this);
 }
 
 void TfSQL::ClearScript() {
@@ -130,13 +125,7 @@ QString TfSQL::WholeLineAt(int index) {
 }
 
 QStringList TfSQL::allLines() {
-    QStringList lines;
-    const int count = LineCount();
-    lines.reserve(count);
-    for (QTextBlock block = eSQL->document()->begin(); block.isValid() && lines.size() < count;
-         block = block.next())
-        lines.append(block.text());
-    return lines;
+    return m_buffer->lines();
 }
 
 QString TfSQL::AutoFileName(const QString& alias, const QString& table) {
@@ -182,67 +171,5 @@ void TfSQL::aPrintSQLExecute() {
     dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
     if (Prompts().execDialog(dialog) != QDialog::Accepted)
         return;
-    m_buffer->flush();
-    ScriptPrinter::Print(eSQL->toPlainText(), eSQL->font(), sDialog->fileName(), printer);
-}
-
-bool TfSQL::linkAt(const QPoint& position, int& block, int& start, QString& text) const {
-    const QTextCursor cursor = eSQL->cursorForPosition(position);
-    // The cursor lands beside the nearest character: only a point over the text counts.
-    const QRect caret = eSQL->cursorRect(cursor);
-    if (position.y() < caret.top() || position.y() > caret.bottom())
-        return false;
-    const QTextBlock line = cursor.block();
-    int column = cursor.positionInBlock();
-    if (position.x() < caret.left() && column > 0)
-        --column;
-    const LinkHighlighter::Link link = LinkHighlighter::LinkAt(line.text(), column);
-    if (!link.valid())
-        return false;
-    block = line.blockNumber();
-    start = link.start;
-    text = link.text;
-    return true;
-}
-
-bool TfSQL::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != eSQL->viewport())
-        return QMainWindow::eventFilter(watched, event);
-    int block = -1;
-    int start = -1;
-    QString text;
-    switch (event->type()) {
-        case QEvent::MouseButtonPress: {
-            auto* mouse = static_cast<QMouseEvent*>(event);
-            m_pressedButton = Qt::NoButton;
-            if ((mouse->button() == Qt::LeftButton || mouse->button() == Qt::RightButton) &&
-                linkAt(mouse->position().toPoint(), block, start, text)) {
-                m_pressedButton = mouse->button();
-                m_pressedLinkBlock = block;
-                m_pressedLinkStart = start;
-            }
-            break;
-        }
-        case QEvent::MouseButtonRelease: {
-            auto* mouse = static_cast<QMouseEvent*>(event);
-            const bool same = mouse->button() == m_pressedButton &&
-                              linkAt(mouse->position().toPoint(), block, start, text) &&
-                              block == m_pressedLinkBlock && start == m_pressedLinkStart;
-            m_pressedButton = Qt::NoButton;
-            if (same)
-                OpenUrl(QUrl::fromUserInput(text));
-            break;
-        }
-        case QEvent::ContextMenu: {
-            // A right click on a link opens it rather than the editor's menu.
-            const auto* menu = static_cast<QContextMenuEvent*>(event);
-            if (menu->reason() == QContextMenuEvent::Mouse &&
-                linkAt(menu->pos(), block, start, text))
-                return true;
-            break;
-        }
-        default:
-            break;
-    }
-    return QMainWindow::eventFilter(watched, event);
+    ScriptPrinter::Print(m_buffer->text(), eSQL->font(), sDialog->fileName(), printer);
 }

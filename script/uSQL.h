@@ -3,10 +3,10 @@
 #include <QMainWindow>
 
 class QAction;
-class QPlainTextEdit;
 class QToolBar;
 class SaveDialogState;
 class ScriptBuffer;
+class ScriptEditor;
 
 // The SQL window: shows, edits, saves, prints and executes a script. Created hidden with the
 // main window and living as long as it; closing only hides it.
@@ -37,22 +37,14 @@ public:
     QAction* aSaveSQL;
     QAction* aPrintSQL;
     QAction* aClose;
-    QPlainTextEdit* eSQL;
+    ScriptEditor* eSQL;
     // The save dialog's remembered file name and folder, persisted by FormStorage1.
     SaveDialogState* sDialog;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildActions();
     void buildEditor();
     QStringList allLines();
-    // The link under a viewport position: its block number and text.
-    bool linkAt(const QPoint& position, int& block, int& start, QString& text) const;
 
     ScriptBuffer* m_buffer = nullptr;
-    int m_pressedLinkBlock = -1;
-    int m_pressedLinkStart = -1;
-    Qt::MouseButton m_pressedButton = Qt::NoButton;
 };

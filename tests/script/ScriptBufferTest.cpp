@@ -2,8 +2,6 @@
 #include "script/ScriptBuffer.h"
 #include "tests/script/ScriptTestSupport.h"
 
-#include <QTextDocument>
-
 namespace {
 
 QStringList linesOf(ScriptBuffer& buffer) {
@@ -26,39 +24,23 @@ TEST(ScriptBufferTest, AddTextSplitsAtEveryLineBreak) {
         {{}, {}},
     };
     for (const auto& c : cases) {
-        QTextDocument document;
-        ScriptBuffer buffer(document);
+        ScriptBuffer buffer;
         for (const QString& text : c.additions)
             buffer.AddText(text);
         EXPECT_EQ(linesOf(buffer), c.lines) << c.additions.join("|").toStdString();
     }
 }
 
-TEST(ScriptBufferTest, ReadsSeeLinesNotYetHandedToTheDocument) {
-    QTextDocument document;
-    ScriptBuffer buffer(document);
-    buffer.AddText(QStringLiteral("first"));
-    EXPECT_TRUE(document.isEmpty());
-    buffer.AddText(QStringLiteral("second"));
-    EXPECT_EQ(buffer.LineCount(), 2);
-    EXPECT_EQ(buffer.LineAt(1), "second");
-    EXPECT_EQ(document.toPlainText(), "first\nsecond\n");
-    buffer.ClearScript();
-    EXPECT_EQ(buffer.LineCount(), 0);
-}
-
 TEST(ScriptBufferTest, LineEditedWithoutItsBreakIsClosedBeforeNewLines) {
-    QTextDocument document;
-    document.setPlainText(QStringLiteral("typed"));
-    ScriptBuffer buffer(document);
+    ScriptBuffer buffer;
+    buffer.replace({0, 0}, {0, 0}, u"typed");
     EXPECT_EQ(buffer.LineCount(), 1);
     buffer.AddText(QStringLiteral("added"));
     EXPECT_EQ(linesOf(buffer), QStringList({"typed", "added"}));
 }
 
 TEST(ScriptBufferTest, LineAtGivesTheFirst4096Characters) {
-    QTextDocument document;
-    ScriptBuffer buffer(document);
+    ScriptBuffer buffer;
     const QString longLine = QString(5000, QLatin1Char('x')) + QStringLiteral("end");
     buffer.AddText(longLine);
     EXPECT_EQ(buffer.LineAt(0), longLine.left(4096));
@@ -67,8 +49,7 @@ TEST(ScriptBufferTest, LineAtGivesTheFirst4096Characters) {
 }
 
 TEST(ScriptBufferTest, AdditionPastTheLimitAddsNothing) {
-    QTextDocument document;
-    ScriptBuffer buffer(document);
+    ScriptBuffer buffer;
     // Each addition carries its line break.
     buffer.AddText(QString(ScriptBuffer::MaxLength - 11, QLatin1Char('a')));
     EXPECT_EQ(buffer.length(), ScriptBuffer::MaxLength - 10);
@@ -82,6 +63,39 @@ TEST(ScriptBufferTest, AdditionPastTheLimitAddsNothing) {
     buffer.AddText(QStringLiteral("012345678"));
     EXPECT_EQ(buffer.length(), ScriptBuffer::MaxLength);
     EXPECT_EQ(buffer.LineAt(1), "012345678");
+}
+
+TEST(ScriptBufferTest, EditsKeepOffsetsLengthAndWidestLine) {
+    ScriptBuffer buffer;
+    buffer.AddText(QStringLiteral("first\n\tsecond line\nthird"));
+    const QString before = buffer.text();
+    ASSERT_EQ(buffer.positionAt(before.indexOf("third")), ScriptBuffer::Position({2, 0}));
+    EXPECT_EQ(buffer.widestLine(), 19);
+
+    const struct {
+        ScriptBuffer::Position from;
+        ScriptBuffer::Position to;
+        QString text;
+    } edits[] = {
+        {{1, 1}, {1, 8}, QStringLiteral("a\nb")},
+        {{0, 5}, {2, 0}, QString()},
+        {{0, 0}, {0, 0}, QStringLiteral("x\n\n")},
+    };
+    QString expected = before;
+    for (const auto& edit : edits) {
+        const qsizetype from = buffer.offsetOf(edit.from);
+        expected.replace(from, buffer.offsetOf(edit.to) - from, edit.text);
+        const ScriptBuffer::Position after = buffer.replace(edit.from, edit.to, edit.text);
+        EXPECT_EQ(buffer.text(), expected);
+        EXPECT_EQ(buffer.length(), expected.size());
+        EXPECT_EQ(buffer.offsetOf(after), from + edit.text.size());
+        for (qsizetype offset = 0; offset <= expected.size(); ++offset)
+            ASSERT_EQ(buffer.offsetOf(buffer.positionAt(offset)), offset) << offset;
+        int widest = 0;
+        for (const QString& line : expected.split('\n'))
+            widest = std::max(widest, ScriptBuffer::displayWidth(line));
+        EXPECT_EQ(buffer.widestLine(), widest);
+    }
 }
 
 }  // namespace

@@ -12,7 +12,6 @@
 #include <QFrame>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QTextDocument>
 
 namespace {
 
@@ -184,8 +183,7 @@ TEST_F(ScriptGenerationTest, DialectOutsideTheListWritesNoStatements) {
 // The same pieces without a window: the options and the buffer are the test's own.
 class DocumentSide : public ScriptSide {
 public:
-    QTextDocument document;
-    ScriptBuffer buffer{document};
+    ScriptBuffer buffer;
     void clearAndShow() override { buffer.ClearScript(); }
     void addText(const QString& text) override { buffer.AddText(text); }
     void repaintScript() override {}

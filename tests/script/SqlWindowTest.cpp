@@ -1,6 +1,7 @@
 #include "about/UrlOpener.h"
 #include "app/MainLayout.h"
 #include "script/ScriptBuffer.h"
+#include "script/ScriptEditor.h"
 #include "script/uSQL.h"
 #include "settings/SaveDialogState.h"
 #include "settings/uSetup.h"
@@ -9,14 +10,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
-#include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTest>
-#include <QTextBlock>
 
 namespace {
 
@@ -147,12 +146,9 @@ TEST_F(SqlWindowTest, ClickOnAnAddressOpensIt) {
     sql().show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&sql()));
     fill();
-    sql().LineCount();
-    QTextCursor cursor(sql().eSQL->document()->firstBlock());
-    cursor.setPosition(script[0].indexOf("example") + 1);
-    const QPoint onLink = sql().eSQL->cursorRect(cursor).center();
-    cursor.setPosition(3);
-    const QPoint offLink = sql().eSQL->cursorRect(cursor).center();
+    const int onColumn = static_cast<int>(script[0].indexOf("example")) + 1;
+    const QPoint onLink = sql().eSQL->caretRect({0, onColumn}).center();
+    const QPoint offLink = sql().eSQL->caretRect({0, 3}).center();
     QWidget* viewport = sql().eSQL->viewport();
     QTest::mouseClick(viewport, Qt::LeftButton, {}, onLink);
     QTest::mouseClick(viewport, Qt::RightButton, {}, onLink);

@@ -217,9 +217,17 @@ void ScriptEditor::keyPressEvent(QKeyEvent* event) {
             insertText(QStringLiteral("\n"));
             break;
         case Qt::Key_Tab:
+            // Ctrl+Tab leaves the editor, since Tab itself types.
             if (control)
+                QAbstractScrollArea::focusNextPrevChild(!(modifiers & Qt::ShiftModifier));
+            else
+                replaceRange(m_anchor, m_caret, QStringLiteral("\t"), true);
+            break;
+        case Qt::Key_Backtab:
+            if (control)
+                QAbstractScrollArea::focusNextPrevChild(false);
+            else
                 return QAbstractScrollArea::keyPressEvent(event);
-            replaceRange(m_anchor, m_caret, QStringLiteral("\t"), true);
             break;
         default:
             if (!typesText(event))

@@ -16,6 +16,7 @@ namespace {
 
 // While lines arrive, the view is brought up to date at most this often.
 constexpr int AppendRefreshMs = 40;
+constexpr qsizetype LongestRemoveEvent = 1 << 20;
 
 QString withLineFeeds(QString text) {
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
@@ -195,8 +196,9 @@ void ScriptEditor::onCleared() {
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
     viewport()->update();
-    if (QAccessible::isActive() && announced > 0) {
-        // The text is gone; its length is what a reader needs to drop it.
+    // The text is gone; its length is what a reader needs to drop it. A whole script's worth of
+    // blanks is not worth sending: readers read the text afresh anyway.
+    if (QAccessible::isActive() && announced > 0 && announced <= LongestRemoveEvent) {
         QAccessibleTextRemoveEvent event(this, 0, QString(announced, QLatin1Char(' ')));
         QAccessible::updateAccessibility(&event);
     }

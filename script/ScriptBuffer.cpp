@@ -32,22 +32,32 @@ void ScriptBuffer::ClearScript() {
 
 void ScriptBuffer::AddText(const QString& text) {
     QVarLengthArray<QStringView, 16> pieces;
-    const QChar* data = text.constData();
-    const qsizetype size = text.size();
-    qsizetype start = 0;
+    const QStringView all(text);
     qsizetype characters = 0;
-    for (qsizetype i = 0; i < size; ++i) {
-        const char16_t c = data[i].unicode();
-        if (c != u'\n' && c != u'\r')
-            continue;
-        pieces.append(QStringView(data + start, i - start));
-        characters += i - start;
-        if (c == u'\r' && i + 1 < size && data[i + 1] == u'\n')
-            ++i;
-        start = i + 1;
+    if (!all.contains(u'\r')) {
+        // The usual text: the vectorised search finds the breaks.
+        qsizetype start = 0;
+        for (qsizetype lineBreak; (lineBreak = all.indexOf(u'\n', start)) >= 0;
+             start = lineBreak + 1)
+            pieces.append(all.sliced(start, lineBreak - start));
+        pieces.append(all.sliced(start));
+        characters = all.size() - (pieces.size() - 1);
+    } else {
+        const qsizetype size = all.size();
+        qsizetype start = 0;
+        for (qsizetype i = 0; i < size; ++i) {
+            const char16_t c = all[i].unicode();
+            if (c != u'\n' && c != u'\r')
+                continue;
+            pieces.append(all.sliced(start, i - start));
+            characters += i - start;
+            if (c == u'\r' && i + 1 < size && all[i + 1] == u'\n')
+                ++i;
+            start = i + 1;
+        }
+        pieces.append(all.sliced(start));
+        characters += size - start;
     }
-    pieces.append(QStringView(data + start, size - start));
-    characters += size - start;
 
     // A last line without its break (edited by hand) is closed before the new lines.
     const bool closeLast = !m_lines.constLast().isEmpty();

@@ -312,6 +312,12 @@ void ScriptEditor::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         setCaret(positionAt(point), editModifiers(event) & Qt::ShiftModifier);
         m_dragging = true;
+    } else if (event->button() == Qt::MiddleButton &&
+               QGuiApplication::clipboard()->supportsSelection()) {
+        const QString selection = QGuiApplication::clipboard()->text(QClipboard::Selection);
+        setCaret(positionAt(point));
+        if (!selection.isEmpty())
+            insertText(selection);
     }
     event->accept();
 }

@@ -207,7 +207,43 @@ void FromDayCount(double days, QDate& date, QTime& time) {
     time = QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms));
 }
 
+namespace {
+
+// Whether the text is already what NormalizeDecimal makes of it: "-?(0|[1-9]\d*)(\.\d*[1-9])?",
+// not "-0", with at most `scale` fraction digits. Values read and carried mostly are.
+bool isNormalDecimal(const QString& text, int scale) {
+    const QChar* at = text.constData();
+    const QChar* const end = at + text.size();
+    const auto digit = [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); };
+    const bool negative = at != end && *at == QLatin1Char('-');
+    if (negative)
+        ++at;
+    if (at == end || !digit(*at))
+        return false;
+    const bool zero = *at == QLatin1Char('0');
+    ++at;
+    if (!zero) {
+        while (at != end && digit(*at))
+            ++at;
+    }
+    if (at == end)
+        return !(zero && negative);
+    if (*at != QLatin1Char('.'))
+        return false;
+    const QChar* const fraction = ++at;
+    while (at != end && digit(*at))
+        ++at;
+    return at == end && at != fraction && at[-1] != QLatin1Char('0') &&
+           (scale < 0 || at - fraction <= scale);
+}
+
+}  // namespace
+
 bool NormalizeDecimal(const QString& text, int scale, QString& result) {
+    if (isNormalDecimal(text, scale)) {
+        result = text;
+        return true;
+    }
     // [+-]digits[.digits][e[+-]digits], by hand: this runs for every decimal value read.
     const QString t = text.trimmed();
     const qsizetype n = t.size();

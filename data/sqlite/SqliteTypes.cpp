@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QRegularExpression>
 #include <QStringList>
+#include <cmath>
 
 namespace SqliteTypes {
 namespace {
@@ -14,6 +15,39 @@ bool oneOf(const QString& value, std::initializer_list<const char*> names) {
     for (const char* name : names) {
         if (value == QLatin1String(name))
             return true;
+    }
+    return false;
+}
+
+// The decimal of at most 15 significant digits and a few fraction digits whose nearest double is
+// `value`, if there is one. SQLite writes a REAL as its text rounded to 15 significant digits,
+// which for such a value are exactly these digits, so the text need not be made and read back.
+bool shortDecimal(double value, QString& result) {
+    double scale = 1;
+    for (int places = 0; places <= 6; ++places, scale *= 10) {
+        const double whole = std::nearbyint(value * scale);
+        if (!(std::fabs(whole) < 1e15))
+            return false;
+        if (whole / scale != value)
+            continue;
+        if (whole == 0) {
+            result = QStringLiteral("0");
+            return true;
+        }
+        char digits[24];
+        char* end = digits + sizeof digits;
+        char* at = end;
+        quint64 rest = static_cast<quint64>(std::fabs(whole));
+        for (int i = 0; rest != 0 || i <= places; ++i) {
+            if (i == places && places > 0)
+                *--at = '.';
+            *--at = static_cast<char>('0' + rest % 10);
+            rest /= 10;
+        }
+        if (whole < 0)
+            *--at = '-';
+        result = QString::fromLatin1(at, end - at);
+        return true;
     }
     return false;
 }
@@ -115,6 +149,11 @@ QVariant ReadColumn(sqlite3_stmt* stmt, int column, TFieldType type) {
             return QVariant(sqlite3_column_double(stmt, column));
         case FieldKind::Bcd: {
             QString decimal;
+            if (storage == SQLITE_INTEGER)
+                return QVariant(QString::number(sqlite3_column_int64(stmt, column)));
+            if (storage == SQLITE_FLOAT &&
+                shortDecimal(sqlite3_column_double(stmt, column), decimal))
+                return QVariant(decimal);
             const QString raw = text();
             return QVariant(FieldConvert::NormalizeDecimal(raw, -1, decimal) ? decimal : raw);
         }

@@ -345,3 +345,41 @@ TEST(Engine, SqliteDateTextInTheUsersFormatIsThatDateAndChangesAsOne) {
     EXPECT_EQ(t->FieldAt(2)->Value(),
               QVariant(QDateTime(QDate(2000, 1, 1), QTime(0, 0, 1), Qt::UTC)));
 }
+
+TEST(Engine, SqliteDecimalsReadAsTheDigitsSqliteShows) {
+    QTemporaryDir dir;
+    AliasFile aliases;
+    aliases.add(QStringLiteral("D"),
+                {{QStringLiteral("DRIVER"), QStringLiteral("SQLITE")},
+                 {QStringLiteral("PATH"), writeFile(dir, QStringLiteral("d.db"), QByteArray())}});
+    aliases.write();
+    auto db = MakeDatabase(QStringLiteral("dbTo"), QStringLiteral("D"));
+    db->Connect();
+    db->ExecuteStatement(
+        QStringLiteral("CREATE TABLE T (ID INTEGER PRIMARY KEY, AMOUNT NUMERIC(12,2))"));
+    // Stored as REAL or INTEGER by the column's affinity; SQLite shows a REAL to 15 digits.
+    const QList<QPair<QString, QString>> cases = {
+        {QStringLiteral("12345.67"), QStringLiteral("12345.67")},
+        {QStringLiteral("-98765.43"), QStringLiteral("-98765.43")},
+        {QStringLiteral("'7.50'"), QStringLiteral("7.5")},
+        {QStringLiteral("5.0"), QStringLiteral("5")},
+        {QStringLiteral("-0.0"), QStringLiteral("0")},
+        {QStringLiteral("0.05"), QStringLiteral("0.05")},
+        {QStringLiteral("0.000001"), QStringLiteral("0.000001")},
+        {QStringLiteral("1.5e-7"), QStringLiteral("0.00000015")},
+        {QStringLiteral("0.1 + 0.2"), QStringLiteral("0.3")},
+        {QStringLiteral("2 / 3.0"), QStringLiteral("0.666666666666667")},
+        {QStringLiteral("123456789012.34"), QStringLiteral("123456789012.34")},
+        {QStringLiteral("1e20"), QStringLiteral("100000000000000000000")},
+        {QStringLiteral("9007199254740993"), QStringLiteral("9007199254740993")},
+    };
+    for (int i = 0; i < cases.size(); ++i)
+        db->ExecuteStatement(
+            QStringLiteral("INSERT INTO T VALUES (%1, %2)").arg(i).arg(cases[i].first));
+    auto t = MakeTable(QStringLiteral("dbTo"), QStringLiteral("T"));
+    t->OpenTable();
+    for (const auto& [stored, shown] : cases) {
+        EXPECT_EQ(t->FieldAt(1)->Value(), QVariant(shown)) << stored.toStdString();
+        t->MoveNext();
+    }
+}

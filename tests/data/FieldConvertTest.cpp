@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <functional>
 #include <limits>
+#include <tuple>
 
 namespace {
 
@@ -98,6 +99,19 @@ TEST(FieldConvert, DecimalsKeepFourPlacesExactly) {
     EXPECT_FALSE(NormalizeDecimal(QStringLiteral("1.2.3"), 4, out));
     EXPECT_TRUE(NormalizeDecimal(QStringLiteral("1.5e-3"), -1, out));
     EXPECT_EQ(out, QStringLiteral("0.0015"));
+    // Texts that look almost normal already.
+    const QList<std::tuple<const char*, int, const char*>> cases = {
+        {"12.5", -1, "12.5"},     {"-0.5", 4, "-0.5"},  {"-0", -1, "0"},
+        {"0.50", -1, "0.5"},      {"007", -1, "7"},     {".5", -1, "0.5"},
+        {"5.", -1, "5"},          {"+5", -1, "5"},      {" 5", -1, "5"},
+        {"1.23456", 4, "1.2346"}, {"-0.00001", 4, "0"}, {"1.0001", 4, "1.0001"},
+    };
+    for (const auto& [text, scale, normal] : cases) {
+        EXPECT_TRUE(NormalizeDecimal(QString::fromLatin1(text), scale, out)) << text;
+        EXPECT_EQ(out, QString::fromLatin1(normal)) << text;
+    }
+    EXPECT_FALSE(NormalizeDecimal(QStringLiteral("-"), -1, out));
+    EXPECT_FALSE(NormalizeDecimal(QStringLiteral("1-"), -1, out));
 }
 
 TEST(FieldConvert, DatesUseTheLocaleWithFourDigitYears) {

@@ -1,10 +1,13 @@
+#include "about/UrlOpener.h"
 #include "script/ScriptBuffer.h"
 #include "script/ScriptEditor.h"
 #include "tests/script/ScriptTestSupport.h"
 
 #include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScrollBar>
@@ -104,6 +107,31 @@ TEST_F(ScriptEditorTest, SelectionCopiesCutsAndPastesThroughTheClipboard) {
     press(QKeySequence(QStringLiteral("Shift+Insert")));
     EXPECT_EQ(buffer.text(), "xSELECT one_two FROM t\n");
     EXPECT_EQ(editor.caret(), Position({1, 0}));
+}
+
+TEST_F(ScriptEditorTest, RightClickOpensTheMenuExceptOnALink) {
+    QList<QUrl> opened;
+    SetUrlOpener([&](const QUrl& url) { opened.append(url); });
+    start(QStringLiteral("-- see https://example.org/a here"));
+    // The platform follows a right press with a menu request, which the test sends itself.
+    const auto rightClick = [&](int column) {
+        const QPoint point = editor.caretRect({0, column}).center();
+        QTest::mousePress(editor.viewport(), Qt::RightButton, {}, point);
+        QContextMenuEvent request(QContextMenuEvent::Mouse, point,
+                                  editor.viewport()->mapToGlobal(point));
+        QApplication::sendEvent(editor.viewport(), &request);
+        QTest::mouseRelease(editor.viewport(), Qt::RightButton, {}, point);
+    };
+    rightClick(12);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_EQ(opened, QList<QUrl>({QUrl("https://example.org/a")}));
+    rightClick(2);
+    SetUrlOpener(nullptr);
+    EXPECT_EQ(opened.size(), 1);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    EXPECT_NE(menu->findChild<QAction*>(QStringLiteral("select-all")), nullptr);
+    menu->close();
 }
 
 TEST_F(ScriptEditorTest, TypingAndPastingStopAtTheTextLimit) {

@@ -46,6 +46,9 @@ public:
     // Up to `limit` rows from `key` on (`inclusive`) or after it; from the first row when `key`
     // is empty.
     virtual std::vector<FetchedRow> fetchFrom(const QByteArray& key, bool inclusive, int limit) = 0;
+    // The keys alone of the rows fetchFrom() would return; drivers that can read them without
+    // the values do.
+    virtual std::vector<QByteArray> fetchKeysFrom(const QByteArray& key, bool inclusive, int limit);
     // Number of rows before the row with this key.
     virtual qint64 positionOf(const QByteArray& key) = 0;
     // Indexes of the columns whose values identify a row (the primary key or its substitute);

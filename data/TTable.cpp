@@ -315,6 +315,30 @@ QByteArray TTable::CurrentBookmark() const {
     return m_position == Position::Stored || m_position == Position::Pending ? m_key : QByteArray();
 }
 
+QVector<QByteArray> TTable::Bookmarks() {
+    requireActive();
+    QVector<QByteArray> bookmarks;
+    // Keys only: a walk reading whole rows costs many times more.
+    constexpr int KeyWindow = 8192;
+    QByteArray after;
+    for (;;) {
+        std::vector<QByteArray> keys = m_cursor->fetchKeysFrom(after, false, KeyWindow);
+        if (keys.empty())
+            break;
+        const bool more = static_cast<int>(keys.size()) == KeyWindow;
+        after = keys.back();
+        for (QByteArray& key : keys) {
+            if (!m_pending.isDeleted(key))
+                bookmarks.append(std::move(key));
+        }
+        if (!more)
+            break;
+    }
+    for (int i = 0; i < m_pending.insertionCount(); ++i)
+        bookmarks.append(KeyCodec::pendingInsertKey(m_pending.insertionSerial(i)));
+    return bookmarks;
+}
+
 int TTable::CompareBookmarks(const QByteArray& a, const QByteArray& b) const {
     return KeyCodec::compare(a, b);
 }
@@ -340,7 +364,12 @@ void TTable::MoveToBookmark(const QByteArray& bookmark) {
 }
 
 bool TTable::seekStoredKey(const QByteArray& key) {
-    int index = m_window.indexOf(key);
+    // Walks along a selection mostly go to the next row.
+    const size_t next = static_cast<size_t>(m_windowIndex + 1);
+    int index = m_position == Position::Stored && next < m_window.rows.size() &&
+                        m_window.rows[next].key == key
+                    ? static_cast<int>(next)
+                    : m_window.indexOf(key);
     if (index >= 0)
         ++m_seekHits;
     if (index < 0) {

@@ -69,6 +69,9 @@ public:
     bool IsEmpty();
 
     QByteArray CurrentBookmark() const;
+    // The bookmarks of every row in record order (stored rows less pending deletions, then
+    // pending insertions), read without the rows' values; the cursor stays where it is.
+    QVector<QByteArray> Bookmarks();
     int CompareBookmarks(const QByteArray& a, const QByteArray& b) const;
     void MoveToBookmark(const QByteArray& bookmark);
 

@@ -4,6 +4,9 @@
 #include "data/TTable.h"
 #include "grids/ControlsSuspension.h"
 
+#include <algorithm>
+#include <iterator>
+
 RowSelection::RowSelection(QObject* parent) : QObject(parent) {}
 
 void RowSelection::setTable(TTable* table) {
@@ -33,6 +36,14 @@ bool RowSelection::Find(const QByteArray& bookmark, int& index) {
     if (m_cachedIndex != -1 && bookmark == m_cachedBookmark) {
         index = m_cachedIndex;
         return m_cachedFound;
+    }
+    // A run over the selection asks for its items in turn: try the one after the last answer.
+    const int next = m_cachedIndex + 1;
+    if (m_cachedFound && next < m_items.size() && compare(m_items.at(next), bookmark) == 0) {
+        index = next;
+        m_cachedBookmark = bookmark;
+        m_cachedIndex = next;
+        return true;
     }
     bool found = false;
     int low = 0;
@@ -107,13 +118,25 @@ void RowSelection::SelectAll() {
     {
         ControlsSuspension suspension(table);
         const QByteArray back = table->CurrentBookmark();
-        m_items.reserve(m_items.size() + static_cast<int>(table->RecordCount()));
+        // Ends an edit as a walk from the first row would.
         table->MoveFirst();
-        while (!table->AtEnd()) {
-            SetCurrentRowSelected(true);
-            table->MoveNext();
+        const QVector<QByteArray> all = table->Bookmarks();
+        // Both lists are in record order: one merge, without a search per row.
+        QVector<QByteArray> merged;
+        merged.reserve(m_items.size() + all.size());
+        std::set_union(
+            m_items.cbegin(), m_items.cend(), all.cbegin(), all.cend(), std::back_inserter(merged),
+            [this](const QByteArray& a, const QByteArray& b) { return compare(a, b) < 0; });
+        if (merged.size() != m_items.size()) {
+            m_items = std::move(merged);
+            listChanged();
+            if (m_kind != SelectionKind::Rows)
+                m_kind = SelectionKind::Rows;
         }
-        table->MoveToBookmark(back);
+        if (back.isEmpty())
+            table->MoveLast();
+        else
+            table->MoveToBookmark(back);
     }
     announce();
 }

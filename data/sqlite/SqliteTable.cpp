@@ -147,6 +147,8 @@ SqliteTable::SqliteTable(sqlite3* db, const QString& name, bool readOnly)
     m_select = QStringLiteral("SELECT %1, %2 FROM %3")
                    .arg(m_keyExprs.join(QStringLiteral(", ")), m_quoted.join(QStringLiteral(", ")),
                         m_table);
+    m_selectKeys =
+        QStringLiteral("SELECT %1 FROM %2").arg(m_keyExprs.join(QStringLiteral(", ")), m_table);
 }
 
 sqlite3_stmt* SqliteTable::cached(SqliteStmt& slot, const QString& sql) {
@@ -163,20 +165,24 @@ void SqliteTable::step(sqlite3_stmt* stmt) {
         ThrowSqliteError(m_db, rc);
 }
 
-std::vector<FetchedRow> SqliteTable::readRows(sqlite3_stmt* stmt) {
+QByteArray SqliteTable::readKey(sqlite3_stmt* stmt) {
+    KeyCodec codec;
+    for (int k = 0; k < m_keyExprs.size(); ++k)
+        appendKeyValue(codec, stmt, k);
+    return codec.bytes();
+}
+
+std::vector<FetchedRow> SqliteTable::readRows(sqlite3_stmt* stmt, int limit) {
     std::vector<FetchedRow> rows;
+    rows.reserve(static_cast<size_t>(std::clamp(limit, 0, 4096)));
     const int keys = static_cast<int>(m_keyExprs.size());
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        FetchedRow row;
-        KeyCodec codec;
-        for (int k = 0; k < keys; ++k)
-            appendKeyValue(codec, stmt, k);
-        row.key = codec.bytes();
+        FetchedRow& row = rows.emplace_back();
+        row.key = readKey(stmt);
         row.values.reserve(m_columns.size());
         for (int c = 0; c < m_columns.size(); ++c)
             row.values.append(SqliteTypes::ReadColumn(stmt, keys + c, m_columns[c].type));
-        rows.push_back(std::move(row));
     }
     if (rc != SQLITE_DONE)
         ThrowSqliteError(m_db, rc);
@@ -214,7 +220,7 @@ std::vector<FetchedRow> SqliteTable::fetchAt(qint64 offset, int limit) {
                    QStringLiteral("%1 ORDER BY %2 LIMIT ?1 OFFSET ?2").arg(m_select, m_orderDesc));
         sqlite3_bind_int64(stmt, 1, take);
         sqlite3_bind_int64(stmt, 2, fromBack);
-        std::vector<FetchedRow> rows = readRows(stmt);
+        std::vector<FetchedRow> rows = readRows(stmt, static_cast<int>(take));
         std::reverse(rows.begin(), rows.end());
         return rows;
     }
@@ -222,28 +228,51 @@ std::vector<FetchedRow> SqliteTable::fetchAt(qint64 offset, int limit) {
         cached(m_at, QStringLiteral("%1 ORDER BY %2 LIMIT ?1 OFFSET ?2").arg(m_select, m_order));
     sqlite3_bind_int64(stmt, 1, limit);
     sqlite3_bind_int64(stmt, 2, offset);
-    return readRows(stmt);
+    return readRows(stmt, limit);
+}
+
+sqlite3_stmt* SqliteTable::fromStatement(const QByteArray& key, bool inclusive, bool keysOnly,
+                                         int& next) {
+    // Jumps along a selection come here once per row: the text is built only once.
+    const QString& select = keysOnly ? m_selectKeys : m_select;
+    next = 1;
+    if (key.isEmpty()) {
+        SqliteStmt& slot = keysOnly ? m_keysFirst : m_first;
+        return cached(
+            slot, slot ? QString() : QStringLiteral("%1 ORDER BY %2 LIMIT ?").arg(select, m_order));
+    }
+    SqliteStmt& slot =
+        keysOnly ? (inclusive ? m_keysFrom : m_keysAfter) : (inclusive ? m_from : m_after);
+    sqlite3_stmt* stmt =
+        cached(slot, slot ? QString()
+                          : QStringLiteral("%1 WHERE %2 %3 %4 ORDER BY %5 LIMIT ?")
+                                .arg(select, m_keyTuple,
+                                     inclusive ? QStringLiteral(">=") : QStringLiteral(">"),
+                                     m_paramTuple, m_order));
+    next = bindKey(stmt, 1, key);
+    return stmt;
 }
 
 std::vector<FetchedRow> SqliteTable::fetchFrom(const QByteArray& key, bool inclusive, int limit) {
-    sqlite3_stmt* stmt;
     int next = 1;
-    if (key.isEmpty()) {
-        stmt = cached(
-            m_first,
-            m_first ? QString() : QStringLiteral("%1 ORDER BY %2 LIMIT ?").arg(m_select, m_order));
-    } else {
-        // Jumps along a selection come here once per row: the text is built only once.
-        SqliteStmt& slot = inclusive ? m_from : m_after;
-        stmt = cached(slot, slot ? QString()
-                                 : QStringLiteral("%1 WHERE %2 %3 %4 ORDER BY %5 LIMIT ?")
-                                       .arg(m_select, m_keyTuple,
-                                            inclusive ? QStringLiteral(">=") : QStringLiteral(">"),
-                                            m_paramTuple, m_order));
-        next = bindKey(stmt, 1, key);
-    }
+    sqlite3_stmt* stmt = fromStatement(key, inclusive, false, next);
     sqlite3_bind_int(stmt, next, limit);
-    return readRows(stmt);
+    return readRows(stmt, limit);
+}
+
+std::vector<QByteArray> SqliteTable::fetchKeysFrom(const QByteArray& key, bool inclusive,
+                                                   int limit) {
+    int next = 1;
+    sqlite3_stmt* stmt = fromStatement(key, inclusive, true, next);
+    sqlite3_bind_int(stmt, next, limit);
+    std::vector<QByteArray> keys;
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+        keys.push_back(readKey(stmt));
+    if (rc != SQLITE_DONE)
+        ThrowSqliteError(m_db, rc);
+    sqlite3_reset(stmt);
+    return keys;
 }
 
 qint64 SqliteTable::positionOf(const QByteArray& key) {

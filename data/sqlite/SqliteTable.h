@@ -15,13 +15,19 @@ public:
     qint64 rowCount() override;
     std::vector<FetchedRow> fetchAt(qint64 offset, int limit) override;
     std::vector<FetchedRow> fetchFrom(const QByteArray& key, bool inclusive, int limit) override;
+    std::vector<QByteArray> fetchKeysFrom(const QByteArray& key, bool inclusive,
+                                          int limit) override;
     qint64 positionOf(const QByteArray& key) override;
     QVector<int> keyColumns() const override { return m_keyColumns; }
     void applyChanges(const std::vector<const PendingChange*>& changes, TUpdateMode mode) override;
 
 private:
     sqlite3_stmt* cached(SqliteStmt& slot, const QString& sql);
-    std::vector<FetchedRow> readRows(sqlite3_stmt* stmt);
+    // The statement of fetchFrom() (`keysOnly`: of fetchKeysFrom()) with its key bound; the
+    // LIMIT is the parameter after the key.
+    sqlite3_stmt* fromStatement(const QByteArray& key, bool inclusive, bool keysOnly, int& next);
+    QByteArray readKey(sqlite3_stmt* stmt);
+    std::vector<FetchedRow> readRows(sqlite3_stmt* stmt, int limit);
     // Binds a key's values from parameter `first` on; returns the next free parameter.
     int bindKey(sqlite3_stmt* stmt, int first, const QByteArray& key);
     void step(sqlite3_stmt* stmt);
@@ -41,13 +47,15 @@ private:
     QStringList m_quoted;    // quoted column names
     QStringList m_keyExprs;  // quoted key columns, or the rowid
     QVector<int> m_keyColumns;
-    QString m_select;  // "SELECT keys, columns FROM table"
-    QString m_order;   // "k1 COLLATE BINARY, ..." (and DESC variant)
+    QString m_select;      // "SELECT keys, columns FROM table"
+    QString m_selectKeys;  // "SELECT keys FROM table"
+    QString m_order;       // "k1 COLLATE BINARY, ..." (and DESC variant)
     QString m_orderDesc;
     QString m_keyTuple;    // "(k1, k2)" or "k1"
     QString m_paramTuple;  // "(?, ?)" or "?"
     qint64 m_knownCount = -1;
 
     SqliteStmt m_count, m_first, m_after, m_from, m_at, m_atDesc, m_position;
+    SqliteStmt m_keysFirst, m_keysAfter, m_keysFrom;
     std::map<QByteArray, SqliteStmt> m_inserts;  // by the mask of columns written
 };

@@ -49,6 +49,22 @@ TEST_P(DriverContract, InsertPostAndCancelShapeThePendingStore) {
               QStringList({"1", "2", "3"}));
 }
 
+TEST_P(DriverContract, BookmarksAreTheRowsAWalkVisits) {
+    createItems(QStringLiteral("ITEMS"), {5, 1, 3, 2, 4});
+    auto t = MakeTable(QStringLiteral("dbTo"), QStringLiteral("ITEMS"));
+    t->OpenTable();
+    t->MoveTo(2);
+    t->DeleteRecord();
+    insertItem(*t, 10, QStringLiteral("ten"));
+    t->MoveTo(1);
+    QVector<QByteArray> walked;
+    for (qint64 row = 0; row < t->RecordCount(); ++row)
+        walked.append(t->BookmarkAt(row));
+    ASSERT_EQ(walked.size(), 5);
+    EXPECT_EQ(t->Bookmarks(), walked);
+    EXPECT_EQ(t->RecNo(), 1);
+}
+
 TEST_P(DriverContract, RequiredFieldWithoutValueKeepsTheRowInInsertState) {
     createTable(QStringLiteral("STRICT"),
                 {{QStringLiteral("ID"), QStringLiteral("INTEGER")},

@@ -83,6 +83,7 @@ TEST_F(RowSelectionTest, AskingAgainForTheSameRowCostsNoComparison) {
 }
 
 TEST_F(RowSelectionTest, SelectAllSelectsEveryRowAndKeepsTheCurrentRow) {
+    selectRow(3);
     table->MoveTo(6);
     QSignalSpy moved(table.get(), &TTable::currentChanged);
     selection.SelectAll();
@@ -93,6 +94,18 @@ TEST_F(RowSelectionTest, SelectAllSelectsEveryRowAndKeepsTheCurrentRow) {
     // The walk ran with the controls suspended: the grid heard nothing row by row.
     EXPECT_EQ(moved.count(), 0);
     EXPECT_FALSE(table->ControlsSuspended());
+}
+
+TEST_F(RowSelectionTest, SelectAllReadsKeysPastOneQuery) {
+    // More rows than one read of keys brings.
+    db.createNumbered(QStringLiteral("many"), 20000);
+    auto many = db.openSource(QStringLiteral("many"));
+    RowSelection all;
+    all.setTable(many.get());
+    all.SelectAll();
+    ASSERT_EQ(all.Count(), 20000);
+    for (int row : {0, 8191, 8192, 8193, 16384, 19999})
+        EXPECT_EQ(all.Item(row), many->BookmarkAt(row)) << row;
 }
 
 TEST_F(RowSelectionTest, SelectAllOnAnEmptyTableSelectsNothing) {

@@ -565,6 +565,8 @@ QVariant FromValue(const ColumnInfo& field, const QVariant& value) {
         case FieldKind::DateTime:
             if (type == QMetaType::QDateTime) {
                 const QDateTime dt = value.toDateTime();
+                if (dt.timeSpec() == Qt::UTC)
+                    return value;
                 return QVariant(QDateTime(dt.date(), dt.time(), Qt::UTC));
             }
             if (type == QMetaType::QDate)

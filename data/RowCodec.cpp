@@ -115,6 +115,134 @@ void encodeValue(QByteArray& out, const QVariant& value) {
     }
 }
 
+template <typename T>
+char* place(char* at, T value) {
+    std::memcpy(at, &value, sizeof value);
+    return at + sizeof value;
+}
+
+template <typename T>
+const T& held(const QVariant& value) {
+    return *static_cast<const T*>(value.constData());
+}
+
+// The type encodeValue writes a value as; UnknownType for what goes through QDataStream.
+int encodedType(const QVariant& value) {
+    if (!value.isValid())
+        return QMetaType::Void;
+    const int type = value.typeId();
+    if (type == QMetaType::QDateTime) {
+        const Qt::TimeSpec spec = held<QDateTime>(value).timeSpec();
+        if (spec != Qt::UTC && spec != Qt::LocalTime)
+            return QMetaType::UnknownType;
+    }
+    switch (type) {
+        case QMetaType::LongLong:
+        case QMetaType::Bool:
+        case QMetaType::Double:
+        case QMetaType::QString:
+        case QMetaType::QDate:
+        case QMetaType::QTime:
+        case QMetaType::QDateTime:
+        case QMetaType::QByteArray:
+            return type;
+        default:
+            return QMetaType::UnknownType;
+    }
+}
+
+// Bytes encodeValue writes for the value, or -1 for a value that goes through QDataStream.
+qsizetype encodedSize(const QVariant& value) {
+    switch (encodedType(value)) {
+        case QMetaType::Void:
+        case QMetaType::Bool:
+            return 1;
+        case QMetaType::LongLong:
+        case QMetaType::Double:
+        case QMetaType::QDate:
+            return 1 + 8;
+        case QMetaType::QTime:
+            return 1 + 4;
+        case QMetaType::QDateTime:
+            return 1 + 8 + 4 + 1;
+        case QMetaType::QString: {
+            const QString& text = held<QString>(value);
+            return 1 + 4 + (isLatin1(text) ? text.size() : text.size() * 2);
+        }
+        case QMetaType::QByteArray:
+            return 1 + 4 + held<QByteArray>(value).size();
+        default:
+            return -1;
+    }
+}
+
+// As encodeValue, into room that encodedSize measured.
+char* encodeValueInPlace(char* at, const QVariant& value) {
+    switch (encodedType(value)) {
+        case QMetaType::LongLong:
+            *at++ = Integer;
+            return place<qint64>(at, held<qlonglong>(value));
+        case QMetaType::Bool:
+            *at++ = held<bool>(value) ? True : False;
+            return at;
+        case QMetaType::Double:
+            *at++ = Double;
+            return place<double>(at, held<double>(value));
+        case QMetaType::QString: {
+            const QString& text = held<QString>(value);
+            const qint32 size = static_cast<qint32>(text.size());
+            const auto* chars = reinterpret_cast<const char16_t*>(text.utf16());
+            if (isLatin1(text)) {
+                *at++ = Latin1Text;
+                at = place<qint32>(at, size);
+                for (qint32 i = 0; i < size; ++i)
+                    *at++ = static_cast<char>(chars[i]);
+                return at;
+            }
+            *at++ = Utf16Text;
+            at = place<qint32>(at, size);
+            std::memcpy(at, chars, static_cast<size_t>(size) * 2);
+            return at + size * 2;
+        }
+        case QMetaType::QDate:
+            *at++ = Date;
+            return place<qint64>(at, held<QDate>(value).toJulianDay());
+        case QMetaType::QTime: {
+            const QTime& time = held<QTime>(value);
+            *at++ = Time;
+            return place<qint32>(at, time.isValid() ? time.msecsSinceStartOfDay() : -1);
+        }
+        case QMetaType::QDateTime: {
+            const QDateTime& dt = held<QDateTime>(value);
+            const QTime time = dt.time();
+            *at++ = DateTime;
+            at = place<qint64>(at, dt.date().toJulianDay());
+            at = place<qint32>(at, time.isValid() ? time.msecsSinceStartOfDay() : -1);
+            return place<qint8>(at, static_cast<qint8>(dt.timeSpec()));
+        }
+        case QMetaType::QByteArray: {
+            const QByteArray& bytes = held<QByteArray>(value);
+            *at++ = Bytes;
+            at = place<qint32>(at, static_cast<qint32>(bytes.size()));
+            std::memcpy(at, bytes.constData(), static_cast<size_t>(bytes.size()));
+            return at + bytes.size();
+        }
+        default:
+            *at++ = Null;
+            return at;
+    }
+}
+
+QByteArray encodeByAppending(const Row& row) {
+    QByteArray out;
+    out.reserve(16 + row.size() * 10);
+    put<qint32>(out, static_cast<qint32>(row.size()));
+    for (const QVariant& value : row)
+        encodeValue(out, value);
+    out.squeeze();
+    return out;
+}
+
 QTime timeOf(qint32 ms) {
     return ms < 0 ? QTime() : QTime::fromMSecsSinceStartOfDay(ms);
 }
@@ -122,12 +250,19 @@ QTime timeOf(qint32 ms) {
 }  // namespace
 
 QByteArray Encode(const Row& row) {
-    QByteArray out;
-    out.reserve(16 + row.size() * 10);
-    put<qint32>(out, static_cast<qint32>(row.size()));
+    // Sized first and written in place: one allocation per row, and no copy of a value.
+    qsizetype size = sizeof(qint32);
+    for (const QVariant& value : row) {
+        const qsizetype valueSize = encodedSize(value);
+        if (valueSize < 0)
+            return encodeByAppending(row);
+        size += valueSize;
+    }
+    QByteArray out(size, Qt::Uninitialized);
+    char* at = out.data();
+    at = place<qint32>(at, static_cast<qint32>(row.size()));
     for (const QVariant& value : row)
-        encodeValue(out, value);
-    out.squeeze();
+        at = encodeValueInPlace(at, value);
     return out;
 }
 

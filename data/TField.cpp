@@ -8,9 +8,10 @@
 TField::TField(TTable& table, int index, ColumnInfo info)
     : m_table(table), m_index(index), m_info(std::move(info)) {}
 
-QVariant TField::Value() const {
+const QVariant& TField::Value() const {
+    static const QVariant null;
     const Row& row = m_table.CurrentValues();
-    return m_index < row.size() ? row[m_index] : QVariant();
+    return m_index < row.size() ? row[m_index] : null;
 }
 
 void TField::SetValue(const QVariant& value) {
@@ -18,12 +19,12 @@ void TField::SetValue(const QVariant& value) {
     store(FieldConvert::FromValue(m_info, value));
 }
 
-void TField::store(const QVariant& canonical) {
-    m_table.setFieldValue(m_index, canonical);
+void TField::store(QVariant canonical) {
+    m_table.setFieldValue(m_index, std::move(canonical));
 }
 
 bool TField::IsNullValue() const {
-    const QVariant value = Value();
+    const QVariant& value = Value();
     if (!value.isValid())
         return true;
     return IsBlobField() && value.toByteArray().isEmpty();

@@ -37,13 +37,14 @@ public:
     void SaveBlobTo(TMemoryStream& stream) const;
     void LoadBlobFrom(TMemoryStream& stream);
 
-    QVariant Value() const;
+    // The value in the table's current row; it changes with the row.
+    const QVariant& Value() const;
     // Converts the value to the field's type, or fails with the conversion's message.
     void SetValue(const QVariant& value);
 
 private:
     void requireBlob() const;
-    void store(const QVariant& canonical);
+    void store(QVariant canonical);
 
     TTable& m_table;
     int m_index;

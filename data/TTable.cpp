@@ -150,12 +150,12 @@ TField* TTable::RequireField(const QString& name) const {
     return field;
 }
 
-void TTable::setFieldValue(int index, const QVariant& value) {
+void TTable::setFieldValue(int index, QVariant value) {
     if (!Active())
         closedDataset();
     if (m_state != TableState::Insert && m_state != TableState::Edit)
         throw EDatabaseError(QStringLiteral("Dataset not in edit or insert mode"));
-    m_current[index] = value;
+    m_current[index] = std::move(value);
     m_modified = true;
     notifyCurrent();
 }
@@ -520,7 +520,8 @@ void TTable::StartInsert() {
     m_position = Position::Editing;
     m_windowIndex = m_pendingIndex = -1;
     m_key.clear();
-    m_current = Row(NumberOfFields());
+    // The row before is not needed any more: its room is reused rather than made anew.
+    m_current.fill(QVariant(), NumberOfFields());
     m_state = TableState::Insert;
     m_modified = false;
     m_recNo = -1;

@@ -128,7 +128,7 @@ private:
     void requireActive() const;
     void requireWritable() const;
     void endEditForMove();
-    void setFieldValue(int index, const QVariant& value);
+    void setFieldValue(int index, QVariant value);
     void validateRequired() const;
     void writeThrough(const PendingChange& change);
     // The current stored row's values as read from the database.

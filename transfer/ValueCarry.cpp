@@ -26,7 +26,7 @@ void carryText(const TField& source, TField& target) {
     // Between fields of one kind the value itself is what the text would give back, and more:
     // text forms of floats and times are rounded for reading, and parsing text is slow.
     if (kind == KindOf(target.FieldType())) {
-        const QVariant value = source.Value();
+        const QVariant& value = source.Value();
         // As text, an empty string makes the target null.
         if (kind == FieldKind::Text && value.toString().isEmpty())
             target.Clear();

@@ -1,0 +1,40 @@
+#include "data/RowCodec.h"
+
+#include <gtest/gtest.h>
+#include <QDateTime>
+#include <QTimeZone>
+#include <QUuid>
+
+namespace {
+
+TEST(RowCodec, EveryKindOfValueUnpacksAsPacked) {
+    const Row row = {
+        QVariant(),
+        QVariant(qlonglong(-9223372036854775807LL - 1)),
+        QVariant(true),
+        QVariant(false),
+        QVariant(0.1 + 0.2),
+        QVariant(QString()),
+        QVariant(QStringLiteral("O'Hara caf\u00e9")),
+        QVariant(QString::fromUtf8("\u0416\u00e9 \U0001F600")),
+        QVariant(QDate(1, 1, 1)),
+        QVariant(QTime(23, 59, 59, 999)),
+        QVariant(QTime()),
+        QVariant(QDateTime(QDate(2026, 12, 9), QTime(1, 2, 3, 4), Qt::UTC)),
+        QVariant(QDateTime(QDate(2026, 12, 9), QTime(1, 2, 3), Qt::LocalTime)),
+        QVariant(QDateTime(QDate(2026, 12, 9), QTime(1, 2, 3), QTimeZone(3600))),
+        QVariant(QByteArray("a\0b\xff", 4)),
+        QVariant(QUuid::fromString(QStringLiteral("{67c8770b-44f1-410a-ab9a-f9b5446f13ee}"))),
+    };
+    const Row back = RowCodec::Decode(RowCodec::Encode(row));
+    ASSERT_EQ(back.size(), row.size());
+    for (int i = 0; i < row.size(); ++i) {
+        EXPECT_EQ(back[i].typeId(), row[i].typeId()) << i;
+        EXPECT_EQ(back[i], row[i]) << i;
+    }
+    EXPECT_EQ(back[12].toDateTime().timeSpec(), Qt::LocalTime);
+    EXPECT_EQ(back[13].toDateTime().offsetFromUtc(), 3600);
+    EXPECT_TRUE(RowCodec::Decode(RowCodec::Encode(Row())).isEmpty());
+}
+
+}  // namespace

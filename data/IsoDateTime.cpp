@@ -72,25 +72,76 @@ bool ParseDateTime(const char* text, int length, QDate& date, QTime& time) {
     return ParseDate(text, 10, date) && ParseTime(text + 11, length - 11, time);
 }
 
-QByteArray FormatDate(const QDate& date) {
+namespace {
+
+char* putDigits(char* at, int value, int count) {
+    for (int i = count - 1; i >= 0; --i, value /= 10)
+        at[i] = static_cast<char>('0' + value % 10);
+    return at + count;
+}
+
+// "yyyy-MM-dd" into `at`; false for years that need snprintf's sign and width rules.
+bool putDate(char* at, const QDate& date) {
+    int year, month, day;
+    date.getDate(&year, &month, &day);
+    if (!date.isValid() || year < 0 || year > 9999)
+        return false;
+    at = putDigits(at, year, 4);
+    *at++ = '-';
+    at = putDigits(at, month, 2);
+    *at++ = '-';
+    putDigits(at, day, 2);
+    return true;
+}
+
+int putTime(char* at, const QTime& time) {
+    const int ms = time.msecsSinceStartOfDay();
+    char* start = at;
+    at = putDigits(at, ms / 3600000, 2);
+    *at++ = ':';
+    at = putDigits(at, ms / 60000 % 60, 2);
+    *at++ = ':';
+    at = putDigits(at, ms / 1000 % 60, 2);
+    if (ms % 1000) {
+        *at++ = '.';
+        at = putDigits(at, ms % 1000, 3);
+    }
+    return static_cast<int>(at - start);
+}
+
+QByteArray formatDateSlowly(const QDate& date) {
     char buffer[16];
     const int n = std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", date.year(), date.month(),
                                 date.day());
     return QByteArray(buffer, n);
 }
 
+}  // namespace
+
+// Written by hand: every date and time value a commit binds comes through here.
+QByteArray FormatDate(const QDate& date) {
+    char buffer[10];
+    if (!putDate(buffer, date))
+        return formatDateSlowly(date);
+    return QByteArray(buffer, sizeof buffer);
+}
+
 QByteArray FormatTime(const QTime& time) {
     char buffer[16];
-    const int n = time.msec()
-                      ? std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d.%03d", time.hour(),
-                                      time.minute(), time.second(), time.msec())
-                      : std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", time.hour(),
-                                      time.minute(), time.second());
-    return QByteArray(buffer, n);
+    if (!time.isValid()) {
+        const int n = std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d.%03d", time.hour(),
+                                    time.minute(), time.second(), time.msec());
+        return QByteArray(buffer, n);
+    }
+    return QByteArray(buffer, putTime(buffer, time));
 }
 
 QByteArray FormatDateTime(const QDate& date, const QTime& time) {
-    return FormatDate(date) + ' ' + FormatTime(time);
+    char buffer[24];
+    if (!time.isValid() || !putDate(buffer, date))
+        return FormatDate(date) + ' ' + FormatTime(time);
+    buffer[10] = ' ';
+    return QByteArray(buffer, 11 + putTime(buffer + 11, time));
 }
 
 }  // namespace IsoDateTime

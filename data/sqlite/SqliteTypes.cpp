@@ -215,6 +215,19 @@ int Bind(sqlite3_stmt* stmt, int parameter, const QVariant& value, TFieldType ty
                                    SQLITE_UTF8);
     };
     const auto bindText = [&](const QString& text) {
+        // Most text is ASCII, which is its own UTF-8: no conversion into a new array then.
+        char ascii[256];
+        const qsizetype size = text.size();
+        if (size <= qsizetype(sizeof ascii)) {
+            const auto* chars = reinterpret_cast<const char16_t*>(text.utf16());
+            qsizetype i = 0;
+            for (; i < size && chars[i] < 0x80; ++i)
+                ascii[i] = static_cast<char>(chars[i]);
+            if (i == size)
+                return sqlite3_bind_text64(stmt, parameter, ascii,
+                                           static_cast<sqlite3_uint64>(size), SQLITE_TRANSIENT,
+                                           SQLITE_UTF8);
+        }
         const QByteArray utf8 = text.toUtf8();
         return sqlite3_bind_text64(stmt, parameter, utf8.constData(),
                                    static_cast<sqlite3_uint64>(utf8.size()), SQLITE_TRANSIENT,
@@ -252,6 +265,8 @@ int Bind(sqlite3_stmt* stmt, int parameter, const QVariant& value, TFieldType ty
             return bindText(QString::fromUtf8(value.toByteArray()));
         case FieldKind::Bcd:
         case FieldKind::Text:
+            if (value.typeId() == QMetaType::QString)
+                return bindText(*static_cast<const QString*>(value.constData()));
             break;
     }
     return bindText(value.toString());

@@ -43,6 +43,21 @@ TEST(IsoDateTime, WritesMillisecondsOnlyWhenThereAreAny) {
               QByteArray("2026-12-08 09:00:00"));
     EXPECT_EQ(IsoDateTime::FormatTime(QTime(9, 0, 1, 5)), QByteArray("09:00:01.005"));
     EXPECT_EQ(IsoDateTime::FormatDate(QDate(812, 3, 4)), QByteArray("0812-03-04"));
+    EXPECT_EQ(IsoDateTime::FormatDate(QDate(-44, 3, 15)), QByteArray("-044-03-15"));
+    EXPECT_EQ(IsoDateTime::FormatDateTime(QDate(12026, 1, 2), QTime(23, 59, 59, 999)),
+              QByteArray("12026-01-02 23:59:59.999"));
+    // Every field of a date and a time reads back as written.
+    QDate date;
+    QTime time;
+    for (int ms = 0; ms < 86400000; ms += 997) {
+        const QDate day = QDate(1, 1, 1).addDays(ms / 1000 * 31);
+        const QTime at = QTime::fromMSecsSinceStartOfDay(ms);
+        const QByteArray text = IsoDateTime::FormatDateTime(day, at);
+        ASSERT_TRUE(IsoDateTime::ParseDateTime(text.constData(), int(text.size()), date, time))
+            << text.constData();
+        ASSERT_EQ(date, day) << text.constData();
+        ASSERT_EQ(time, at) << text.constData();
+    }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace FieldConvert {
 namespace {
@@ -114,23 +115,49 @@ bool ParseFloat(const QString& text, double& value) {
     return ok;
 }
 
+namespace {
+
+// The formats are asked for with every date shown or written; working them out takes two
+// pattern passes, so each is kept until the default locale changes.
+struct LocaleFormats {
+    QLocale locale;
+    QString shortDate;
+    QString longTime;
+};
+
+const LocaleFormats& localeFormats() {
+    thread_local std::optional<LocaleFormats> cached;
+    const QLocale locale;
+    if (!cached || !(cached->locale == locale)) {
+        // Two-digit years corrupt dates on a round trip through text.
+        static const QRegularExpression shortYear(QStringLiteral("(?<!y)yy(?!y)"));
+        static const QRegularExpression zone(QStringLiteral("\\s*(?<![A-Za-z'])t+(?![A-Za-z'])"));
+        cached = LocaleFormats{
+            locale,
+            locale.dateFormat(QLocale::ShortFormat).replace(shortYear, QStringLiteral("yyyy")),
+            locale.timeFormat(QLocale::LongFormat).remove(zone).trimmed()};
+    }
+    return *cached;
+}
+
+}  // namespace
+
 QString ShortDateFormat() {
-    // Two-digit years corrupt dates on a round trip through text.
-    static const QRegularExpression shortYear(QStringLiteral("(?<!y)yy(?!y)"));
-    return QLocale().dateFormat(QLocale::ShortFormat).replace(shortYear, QStringLiteral("yyyy"));
+    return localeFormats().shortDate;
 }
 
 QString LongTimeFormat() {
-    static const QRegularExpression zone(QStringLiteral("\\s*(?<![A-Za-z'])t+(?![A-Za-z'])"));
-    return QLocale().timeFormat(QLocale::LongFormat).remove(zone).trimmed();
+    return localeFormats().longTime;
 }
 
 QString FormatDate(const QDate& date) {
-    return QLocale().toString(date, ShortDateFormat());
+    const LocaleFormats& formats = localeFormats();
+    return formats.locale.toString(date, formats.shortDate);
 }
 
 QString FormatTime(const QTime& time) {
-    return QLocale().toString(time, LongTimeFormat());
+    const LocaleFormats& formats = localeFormats();
+    return formats.locale.toString(time, formats.longTime);
 }
 
 QString FormatDateTime(const QDate& date, const QTime& time) {

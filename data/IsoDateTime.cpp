@@ -109,39 +109,42 @@ int putTime(char* at, const QTime& time) {
     return static_cast<int>(at - start);
 }
 
-QByteArray formatDateSlowly(const QDate& date) {
-    char buffer[16];
-    const int n = std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", date.year(), date.month(),
-                                date.day());
-    return QByteArray(buffer, n);
-}
-
 }  // namespace
 
-// Written by hand: every date and time value a commit binds comes through here.
+// Written by hand: every date and time value a commit binds comes through here. Years beyond
+// four digits and invalid values keep snprintf's forms.
+int WriteDate(char* out, const QDate& date) {
+    if (putDate(out, date))
+        return 10;
+    return std::snprintf(out, 24, "%04d-%02d-%02d", date.year(), date.month(), date.day());
+}
+
+int WriteTime(char* out, const QTime& time) {
+    if (time.isValid())
+        return putTime(out, time);
+    return std::snprintf(out, 16, "%02d:%02d:%02d.%03d", time.hour(), time.minute(), time.second(),
+                         time.msec());
+}
+
+int WriteDateTime(char* out, const QDate& date, const QTime& time) {
+    const int length = WriteDate(out, date);
+    out[length] = ' ';
+    return length + 1 + WriteTime(out + length + 1, time);
+}
+
 QByteArray FormatDate(const QDate& date) {
-    char buffer[10];
-    if (!putDate(buffer, date))
-        return formatDateSlowly(date);
-    return QByteArray(buffer, sizeof buffer);
+    char buffer[WriteRoom];
+    return QByteArray(buffer, WriteDate(buffer, date));
 }
 
 QByteArray FormatTime(const QTime& time) {
-    char buffer[16];
-    if (!time.isValid()) {
-        const int n = std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d.%03d", time.hour(),
-                                    time.minute(), time.second(), time.msec());
-        return QByteArray(buffer, n);
-    }
-    return QByteArray(buffer, putTime(buffer, time));
+    char buffer[WriteRoom];
+    return QByteArray(buffer, WriteTime(buffer, time));
 }
 
 QByteArray FormatDateTime(const QDate& date, const QTime& time) {
-    char buffer[24];
-    if (!time.isValid() || !putDate(buffer, date))
-        return FormatDate(date) + ' ' + FormatTime(time);
-    buffer[10] = ' ';
-    return QByteArray(buffer, 11 + putTime(buffer + 11, time));
+    char buffer[WriteRoom];
+    return QByteArray(buffer, WriteDateTime(buffer, date, time));
 }
 
 }  // namespace IsoDateTime

@@ -15,6 +15,13 @@ bool ParseTime(const char* text, int length, QTime& time);
 // A date alone reads as midnight; the separator may be a blank or 'T'.
 bool ParseDateTime(const char* text, int length, QDate& date, QTime& time);
 
+// The same texts written into `out`, which has room for WriteRoom bytes; they return the
+// length.
+constexpr int WriteRoom = 48;
+int WriteDate(char* out, const QDate& date);
+int WriteTime(char* out, const QTime& time);
+int WriteDateTime(char* out, const QDate& date, const QTime& time);
+
 QByteArray FormatDate(const QDate& date);
 // Milliseconds only when there are any.
 QByteArray FormatTime(const QTime& time);

@@ -60,15 +60,22 @@ void SqliteTable::applyOne(const PendingChange& change, TUpdateMode mode) {
 
 void SqliteTable::applyInsert(const PendingChange& change) {
     // Null columns are left out, so that defaults and generated keys apply.
-    QByteArray mask(m_columns.size(), '0');
-    for (int c = 0; c < m_columns.size(); ++c) {
-        if (change.values.value(c).isValid())
+    const int columns = static_cast<int>(m_columns.size());
+    m_mask.fill('0', columns);
+    char* mask = m_mask.data();
+    for (int c = 0; c < columns; ++c) {
+        if (c < change.values.size() && change.values[c].isValid())
             mask[c] = '1';
     }
-    SqliteStmt& slot = m_inserts[mask];
-    if (!slot) {
+    // Runs of rows mostly have the same columns set.
+    if (!m_lastInsert || m_mask != m_lastMask) {
+        m_lastInsert = &m_inserts[m_mask];
+        m_lastMask = m_mask;
+    }
+    Insert& insert = *m_lastInsert;
+    if (!insert.stmt) {
         QStringList names, params;
-        for (int c = 0; c < m_columns.size(); ++c) {
+        for (int c = 0; c < columns; ++c) {
             if (mask[c] == '1') {
                 names.append(m_quoted[c]);
                 params.append(QStringLiteral("?"));
@@ -79,16 +86,20 @@ void SqliteTable::applyInsert(const PendingChange& change) {
                                 : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                       .arg(m_table, names.join(QStringLiteral(", ")),
                                            params.join(QStringLiteral(", ")));
-        slot = PrepareSqlite(m_db, sql);
+        insert.stmt = PrepareSqlite(m_db, sql);
+        insert.rooms.resize(static_cast<size_t>(names.size()));
     }
-    sqlite3_stmt* stmt = slot.get();
+    sqlite3_stmt* stmt = insert.stmt.get();
+    // Every parameter is bound again below, so the old bindings need no clearing.
     sqlite3_reset(stmt);
-    sqlite3_clear_bindings(stmt);
     int parameter = 1;
-    for (int c = 0; c < m_columns.size(); ++c) {
+    for (int c = 0; c < columns; ++c) {
         if (mask[c] != '1')
             continue;
-        const int rc = SqliteTypes::Bind(stmt, parameter++, change.values[c], m_columns[c].type);
+        const int rc =
+            SqliteTypes::BindInPlace(stmt, parameter, change.values[c], m_columns[c].type,
+                                     insert.rooms[static_cast<size_t>(parameter - 1)]);
+        ++parameter;
         if (rc != SQLITE_OK)
             ThrowSqliteError(m_db, rc);
     }

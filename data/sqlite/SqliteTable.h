@@ -57,5 +57,14 @@ private:
 
     SqliteStmt m_count, m_first, m_after, m_from, m_at, m_atDesc, m_position;
     SqliteStmt m_keysFirst, m_keysAfter, m_keysFrom;
-    std::map<QByteArray, SqliteStmt> m_inserts;  // by the mask of columns written
+    // An insert statement for one set of columns, with the bytes its parameters were last bound
+    // to (SQLite reads them in place).
+    struct Insert {
+        SqliteStmt stmt;
+        std::vector<QByteArray> rooms;
+    };
+    std::map<QByteArray, Insert> m_inserts;  // by the mask of columns written
+    QByteArray m_mask;                       // the mask of the row being inserted
+    Insert* m_lastInsert = nullptr;
+    QByteArray m_lastMask;
 };

@@ -272,4 +272,101 @@ int Bind(sqlite3_stmt* stmt, int parameter, const QVariant& value, TFieldType ty
     return bindText(value.toString());
 }
 
+namespace {
+
+template <typename T>
+const T& held(const QVariant& value) {
+    return *static_cast<const T*>(value.constData());
+}
+
+// The text's UTF-8 in `room`; ASCII, the usual case, by a plain copy.
+void putUtf8(QByteArray& room, const QString& text) {
+    const qsizetype size = text.size();
+    room.resize(size);
+    const auto* chars = reinterpret_cast<const char16_t*>(text.utf16());
+    char* out = room.data();
+    for (qsizetype i = 0; i < size; ++i) {
+        if (chars[i] >= 0x80) {
+            room = text.toUtf8();
+            return;
+        }
+        out[i] = static_cast<char>(chars[i]);
+    }
+}
+
+bool isAscii(const QByteArray& bytes) {
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int BindInPlace(sqlite3_stmt* stmt, int parameter, const QVariant& value, TFieldType type,
+                QByteArray& room) {
+    const int typeId = value.typeId();
+    const auto bindRoom = [&] {
+        return sqlite3_bind_text64(stmt, parameter, room.constData(),
+                                   static_cast<sqlite3_uint64>(room.size()), SQLITE_STATIC,
+                                   SQLITE_UTF8);
+    };
+    const auto bindWritten = [&](const auto& write) {
+        room.resize(IsoDateTime::WriteRoom);
+        room.resize(write(room.data()));
+        return bindRoom();
+    };
+    switch (KindOf(type)) {
+        case FieldKind::Date:
+            if (typeId == QMetaType::QDate)
+                return bindWritten(
+                    [&](char* out) { return IsoDateTime::WriteDate(out, held<QDate>(value)); });
+            break;
+        case FieldKind::Time:
+            if (typeId == QMetaType::QTime)
+                return bindWritten(
+                    [&](char* out) { return IsoDateTime::WriteTime(out, held<QTime>(value)); });
+            break;
+        case FieldKind::DateTime:
+            if (typeId == QMetaType::QDateTime) {
+                const QDateTime& dt = held<QDateTime>(value);
+                return bindWritten([&](char* out) {
+                    return IsoDateTime::WriteDateTime(out, dt.date(), dt.time());
+                });
+            }
+            break;
+        case FieldKind::Bytes:
+        case FieldKind::Blob:
+            if (typeId == QMetaType::QByteArray) {
+                const QByteArray& bytes = held<QByteArray>(value);
+                return sqlite3_bind_blob64(stmt, parameter, bytes.constData(),
+                                           static_cast<sqlite3_uint64>(bytes.size()),
+                                           SQLITE_STATIC);
+            }
+            break;
+        case FieldKind::TextBlob:
+            // Bytes that are no UTF-8 go through a QString as Bind sends them.
+            if (typeId == QMetaType::QByteArray && isAscii(held<QByteArray>(value))) {
+                const QByteArray& bytes = held<QByteArray>(value);
+                return sqlite3_bind_text64(stmt, parameter, bytes.constData(),
+                                           static_cast<sqlite3_uint64>(bytes.size()), SQLITE_STATIC,
+                                           SQLITE_UTF8);
+            }
+            break;
+        case FieldKind::Bcd:
+        case FieldKind::Text:
+            if (typeId == QMetaType::QString) {
+                putUtf8(room, held<QString>(value));
+                return bindRoom();
+            }
+            break;
+        case FieldKind::Integer:
+        case FieldKind::Boolean:
+        case FieldKind::Float:
+            break;
+    }
+    return Bind(stmt, parameter, value, type);
+}
+
 }  // namespace SqliteTypes

@@ -12,5 +12,9 @@ ColumnInfo MapColumn(const QString& name, const QString& declaredType, bool auto
 QVariant ReadColumn(sqlite3_stmt* stmt, int column, TFieldType type);
 // Binds a row value (canonical form) to a parameter; returns the sqlite3_bind_* result.
 int Bind(sqlite3_stmt* stmt, int parameter, const QVariant& value, TFieldType type);
+// As Bind, without SQLite's copy of the bytes: they are kept in `room`, or in `value` itself,
+// which must both stay unchanged until the parameter is bound again.
+int BindInPlace(sqlite3_stmt* stmt, int parameter, const QVariant& value, TFieldType type,
+                QByteArray& room);
 
 }  // namespace SqliteTypes

@@ -383,3 +383,45 @@ TEST(Engine, SqliteDecimalsReadAsTheDigitsSqliteShows) {
         t->MoveNext();
     }
 }
+
+TEST(Engine, SqliteRowsOfOneCommitKeepTheirOwnValues) {
+    // A commit binds each row's values in place of the row before's.
+    QTemporaryDir dir;
+    AliasFile aliases;
+    aliases.add(QStringLiteral("D"),
+                {{QStringLiteral("DRIVER"), QStringLiteral("SQLITE")},
+                 {QStringLiteral("PATH"), writeFile(dir, QStringLiteral("d.db"), QByteArray())}});
+    aliases.write();
+    auto db = MakeDatabase(QStringLiteral("dbTo"), QStringLiteral("D"));
+    db->Connect();
+    db->ExecuteStatement(QStringLiteral(
+        "CREATE TABLE T (ID INTEGER PRIMARY KEY, NAME VARCHAR(20), STAMP TIMESTAMP, NOTE CLOB, "
+        "DATA BLOB)"));
+    auto t = MakeTable(QStringLiteral("dbTo"), QStringLiteral("T"));
+    t->OpenTable();
+    const QStringList names = {QStringLiteral("a longer name"), QStringLiteral("short"),
+                               QString::fromUtf8("\u00c4rger"), QString()};
+    const QList<QByteArray> notes = {"first note", QByteArray("\xc3\xa9t\xc3\xa9"), "n", "x"};
+    for (int i = 0; i < names.size(); ++i) {
+        t->StartInsert();
+        t->FieldAt(0)->SetValue(QVariant(qlonglong(i)));
+        t->FieldAt(1)->SetValue(names[i].isNull() ? QVariant() : QVariant(names[i]));
+        t->FieldAt(2)->SetValue(
+            QVariant(QDateTime(QDate(2026, 1, 1 + i), QTime(10, 0, 0, i * 250), Qt::UTC)));
+        t->FieldAt(3)->SetValue(QVariant(notes[i]));
+        t->FieldAt(4)->SetValue(QVariant(QByteArray(3 - i % 3, char('A' + i))));
+        t->PostRecord();
+    }
+    t->CommitPendingUpdates();
+    t->CloseTable();
+    t->OpenTable();
+    for (int i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(t->FieldAt(1)->Value(), names[i].isNull() ? QVariant() : QVariant(names[i])) << i;
+        EXPECT_EQ(t->FieldAt(2)->Value().toDateTime(),
+                  QDateTime(QDate(2026, 1, 1 + i), QTime(10, 0, 0, i * 250), Qt::UTC))
+            << i;
+        EXPECT_EQ(t->FieldAt(3)->Value(), QVariant(notes[i])) << i;
+        EXPECT_EQ(t->FieldAt(4)->Value(), QVariant(QByteArray(3 - i % 3, char('A' + i)))) << i;
+        t->MoveNext();
+    }
+}

@@ -16,9 +16,17 @@ enum Tag : unsigned char {
     TagPendingInsert = 0xFF,
 };
 
-void appendBigEndian(QByteArray& out, quint64 v) {
-    for (int shift = 56; shift >= 0; shift -= 8)
-        out.append(static_cast<char>((v >> shift) & 0xFF));
+void putBigEndian(char* out, quint64 v) {
+    for (int i = 7; i >= 0; --i, v >>= 8)
+        out[i] = static_cast<char>(v & 0xFF);
+}
+
+// A tag and eight bytes in one append: every row read makes a key.
+void appendTagged(QByteArray& out, unsigned char tag, quint64 v) {
+    char bytes[9];
+    bytes[0] = static_cast<char>(tag);
+    putBigEndian(bytes + 1, v);
+    out.append(bytes, sizeof bytes);
 }
 
 quint64 readBigEndian(const QByteArray& in, int pos) {
@@ -39,8 +47,7 @@ void KeyCodec::appendNull() {
 }
 
 void KeyCodec::appendInt(qint64 value) {
-    m_bytes.append(static_cast<char>(TagInt));
-    appendBigEndian(m_bytes, static_cast<quint64>(value) ^ (quint64(1) << 63));
+    appendTagged(m_bytes, TagInt, static_cast<quint64>(value) ^ (quint64(1) << 63));
 }
 
 void KeyCodec::appendDouble(double value) {
@@ -48,8 +55,7 @@ void KeyCodec::appendDouble(double value) {
     std::memcpy(&bits, &value, sizeof bits);
     // Negative numbers reverse their order when read as unsigned: flip all their bits.
     bits = (bits & (quint64(1) << 63)) ? ~bits : bits | (quint64(1) << 63);
-    m_bytes.append(static_cast<char>(TagDouble));
-    appendBigEndian(m_bytes, bits);
+    appendTagged(m_bytes, TagDouble, bits);
 }
 
 void KeyCodec::appendText(const QString& value) {
@@ -162,8 +168,9 @@ QVector<QVariant> KeyCodec::decode(const QByteArray& key) {
 }
 
 QByteArray KeyCodec::pendingInsertKey(quint64 serial) {
-    QByteArray key(1, static_cast<char>(TagPendingInsert));
-    appendBigEndian(key, serial);
+    QByteArray key(9, Qt::Uninitialized);
+    key[0] = static_cast<char>(TagPendingInsert);
+    putBigEndian(key.data() + 1, serial);
     return key;
 }
 

@@ -7,6 +7,7 @@
 #include "data/TField.h"
 #include "data/TSession.h"
 #include "data/TTable.h"
+#include "grids/ControlsSuspension.h"
 #include "grids/RowSelection.h"
 #include "script/ScriptExecution.h"
 #include "script/ScriptGeneration.h"
@@ -300,13 +301,17 @@ int RunMoveJob(const JobOptions& options, CommandLinePrompts& prompts) {
     CommandLineHost host(barWanted(options));
     BatchRun run(host);
     host.setRun(&run);
-    run.RunBatch(
-        source.table, source.selection,
-        [&mapping, &equalNames] {
-            mapping = equalNames;
-            return 1;
-        },
-        pieces);
+    {
+        // As the window's run does: nothing listens here, but each row would still be announced.
+        ControlsSuspension quietTarget(&target), quietSource(&source.table);
+        run.RunBatch(
+            source.table, source.selection,
+            [&mapping, &equalNames] {
+                mapping = equalNames;
+                return 1;
+            },
+            pieces);
+    }
     if (!count.started && source.selection.Count() > 0)
         return ExitFailed;
 

@@ -3,6 +3,7 @@
 #include "data/Exceptions.h"
 
 #include <QRegularExpression>
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -102,10 +103,6 @@ void splitDateValue(const QVariant& value, QDate& date, QTime& time) {
 
 }  // namespace
 
-QString FormatFloat(double value) {
-    return numberLocale().toString(value, 'g', 15);
-}
-
 bool ParseFloat(const QString& text, double& value) {
     bool ok = false;
     const QString t = text.trimmed();
@@ -123,6 +120,12 @@ struct LocaleFormats {
     QLocale locale;
     QString shortDate;
     QString longTime;
+    // The number symbols, when the locale writes ASCII digits.
+    bool asciiDigits = false;
+    QString decimalPoint;
+    QString exponential;
+    QString negativeSign;
+    QString positiveSign;
 };
 
 const LocaleFormats& localeFormats() {
@@ -135,12 +138,64 @@ const LocaleFormats& localeFormats() {
         cached = LocaleFormats{
             locale,
             locale.dateFormat(QLocale::ShortFormat).replace(shortYear, QStringLiteral("yyyy")),
-            locale.timeFormat(QLocale::LongFormat).remove(zone).trimmed()};
+            locale.timeFormat(QLocale::LongFormat).remove(zone).trimmed(),
+            locale.zeroDigit() == QLatin1String("0"),
+            locale.decimalPoint(),
+            locale.exponential(),
+            locale.negativeSign(),
+            locale.positiveSign()};
     }
     return *cached;
 }
 
+// The C library's correctly rounded digits in the locale's symbols. The locale's own writer
+// rounds an exact tie away from zero, and writes zero without its sign; those few values,
+// and locales with other digits, are left to it.
+bool formatFloatFast(double value, const LocaleFormats& formats, QString& text) {
+    if (!formats.asciiDigits || !std::isfinite(value) || (value == 0 && std::signbit(value)))
+        return false;
+    char digits[40];
+    // 17 significant digits: a 16th digit of 5 followed by 0 may be a tie at the 15th.
+    const std::to_chars_result exact =
+        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::scientific, 16);
+    const char* first = digits[0] == '-' ? digits + 1 : digits;
+    if (exact.ec != std::errc() || (first[16] == '5' && first[17] == '0'))
+        return false;
+    const std::to_chars_result general =
+        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, 15);
+    if (general.ec != std::errc())
+        return false;
+    text.clear();
+    text.reserve(general.ptr - digits + 4);
+    for (const char* c = digits; c != general.ptr; ++c) {
+        switch (*c) {
+            case '.':
+                text += formats.decimalPoint;
+                break;
+            case 'e':
+                text += formats.exponential;
+                break;
+            case '-':
+                text += formats.negativeSign;
+                break;
+            case '+':
+                text += formats.positiveSign;
+                break;
+            default:
+                text += QLatin1Char(*c);
+        }
+    }
+    return true;
+}
+
 }  // namespace
+
+QString FormatFloat(double value) {
+    QString text;
+    if (formatFloatFast(value, localeFormats(), text))
+        return text;
+    return numberLocale().toString(value, 'g', 15);
+}
 
 QString ShortDateFormat() {
     return localeFormats().shortDate;

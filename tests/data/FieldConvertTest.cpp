@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <QRegularExpression>
+#include <cmath>
 #include <functional>
 #include <limits>
 #include <tuple>
@@ -112,6 +113,42 @@ TEST(FieldConvert, DecimalsKeepFourPlacesExactly) {
     }
     EXPECT_FALSE(NormalizeDecimal(QStringLiteral("-"), -1, out));
     EXPECT_FALSE(NormalizeDecimal(QStringLiteral("1-"), -1, out));
+}
+
+TEST(FieldConvert, FloatsAreWrittenAsTheLocaleWritesThem) {
+    // Exact ties at the 15th digit, signed zero, exponents both ways, and values from every
+    // part of the range, against the locale's own writer.
+    QList<double> values = {1.897491455078125,
+                            8054580417022245.0,
+                            -0.0,
+                            0.0,
+                            1e20,
+                            1e-5,
+                            123456789012345.0,
+                            1234567890123456.0,
+                            -1.25,
+                            0.1,
+                            1.0 / 3,
+                            std::numeric_limits<double>::denorm_min(),
+                            std::numeric_limits<double>::max(),
+                            std::numeric_limits<double>::infinity(),
+                            std::nan("")};
+    quint64 bits = 0x9E3779B97F4A7C15ULL;
+    for (int i = 0; i < 20000; ++i) {
+        bits = bits * 6364136223846793005ULL + 1442695040888963407ULL;
+        values.append(
+            std::ldexp(static_cast<double>(bits >> 11), static_cast<int>(bits % 160) - 130));
+        values.append(static_cast<double>(bits % 100000000) / 128.0);
+    }
+    const QLocale previous;
+    for (const char* name : {"C", "de_DE", "sv_SE", "ar_EG"}) {
+        QLocale::setDefault(QLocale(QString::fromLatin1(name)));
+        QLocale locale;
+        locale.setNumberOptions(QLocale::OmitGroupSeparator);
+        for (const double value : values)
+            ASSERT_EQ(FormatFloat(value), locale.toString(value, 'g', 15)) << name << " " << value;
+    }
+    QLocale::setDefault(previous);
 }
 
 TEST(FieldConvert, DatesUseTheLocaleWithFourDigitYears) {

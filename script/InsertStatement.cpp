@@ -6,10 +6,15 @@
 #include "script/DayPattern.h"
 
 #include <QLocale>
-#include <cstdio>
-#include <cstdlib>
+#include <charconv>
 
 namespace {
+
+void appendQuotedAsIs(QString& text, const QString& value) {
+    text += QLatin1Char('\'');
+    text += value;
+    text += QLatin1Char('\'');
+}
 
 bool isDateType(TFieldType type) {
     return type == ftDate || type == ftTime || type == ftDateTime;
@@ -35,8 +40,11 @@ QString toDateLiteral(double days) {
 // parser: a locale's parser costs more than the rest of the row.
 bool fifteenDigitsSuffice(double value) {
     char text[40];
-    std::snprintf(text, sizeof text, "%.15g", value);
-    return std::strtod(text, nullptr) == value;
+    const std::to_chars_result written =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::general, 15);
+    double back = 0;
+    const std::from_chars_result read = std::from_chars(text, written.ptr, back);
+    return written.ec == std::errc() && read.ec == std::errc() && back == value;
 }
 
 QString shortestFloat(double value) {
@@ -47,16 +55,28 @@ QString shortestFloat(double value) {
 
 }  // namespace
 
+namespace {
+
+void appendQuoted(QString& text, const QString& value) {
+    text += QLatin1Char('\'');
+    if (!value.contains(QLatin1Char('\''))) {
+        text += value;
+    } else {
+        for (const QChar c : value) {
+            if (c == QLatin1Char('\''))
+                text += QLatin1Char('\'');
+            text += c;
+        }
+    }
+    text += QLatin1Char('\'');
+}
+
+}  // namespace
+
 QString InsertStatement::Quoted(const QString& text) {
     QString result;
     result.reserve(text.size() + 2);
-    result += QLatin1Char('\'');
-    for (const QChar c : text) {
-        if (c == QLatin1Char('\''))
-            result += QLatin1Char('\'');
-        result += c;
-    }
-    result += QLatin1Char('\'');
+    appendQuoted(result, text);
     return result;
 }
 
@@ -129,9 +149,9 @@ void InsertStatement::AppendValue(QString& text, const TField& field, Dialect di
             if (field.IsBlobField())
                 text += QLatin1String("null");
             else if (isQuotedText(type))
-                text += Quoted(field.ReadText());
+                appendQuoted(text, field.ReadText());
             else if (isDateType(type))
-                text += QLatin1Char('\'') + field.ReadText() + QLatin1Char('\'');
+                appendQuotedAsIs(text, field.ReadText());
             else
                 text += ExactNumber(field);
             return;
@@ -143,7 +163,7 @@ void InsertStatement::AppendValue(QString& text, const TField& field, Dialect di
             } else if (isDateType(type)) {
                 text += toDateLiteral(field.ReadDateTime());
             } else if (isQuotedText(type)) {
-                text += Quoted(field.ReadText());
+                appendQuoted(text, field.ReadText());
             } else {
                 text += ExactNumber(field);
             }
@@ -157,7 +177,7 @@ void InsertStatement::AppendValue(QString& text, const TField& field, Dialect di
                 text += QLatin1Char('\'') + DayPattern::FormatTime(field.ReadDateTime()) +
                         QLatin1Char('\'');
             } else if (isQuotedText(type)) {
-                text += Quoted(field.ReadText());
+                appendQuoted(text, field.ReadText());
             } else if (field.IsBlobField()) {
                 text +=
                     QLatin1Char('\'') + InterbaseBlobText(field.ReadText()) + QLatin1String("' ");
@@ -173,8 +193,12 @@ QString InsertStatement::Render(const TTable& source, const FieldMappingArray& m
                                 const std::function<void()>& beforeBlobDigits) {
     const bool oracle = dialect == Oracle;
     const int count = std::min(static_cast<int>(mapping.size()), source.NumberOfFields());
-    QString text = QStringLiteral("INSERT INTO ") + tableName +
-                   (oracle ? QLatin1String("\n(") : QLatin1String(" ("));
+    QString text;
+    // Most statements fit; growing a row's text step by step costs more than its values.
+    text.reserve(512);
+    text += QLatin1String("INSERT INTO ");
+    text += tableName;
+    text += oracle ? QLatin1String("\n(") : QLatin1String(" (");
     bool first = true;
     for (int i = 0; i < count; ++i) {
         if (mapping[i].targetName.isEmpty())
@@ -198,6 +222,8 @@ QString InsertStatement::Render(const TTable& source, const FieldMappingArray& m
         text += QLatin1String("\nFROM DUAL)");
     else
         text += QLatin1Char(')');
-    text += QLatin1Char('\n') + divider + QLatin1String("\n\n");
+    text += QLatin1Char('\n');
+    text += divider;
+    text += QLatin1String("\n\n");
     return text;
 }

@@ -581,8 +581,12 @@ QVariant FromValue(const ColumnInfo& field, const QVariant& value) {
         return FromText(field, value.toString());
     switch (KindOf(field.type)) {
         case FieldKind::Text:
-            if (type == QMetaType::QString)
-                return QVariant(cut(value.toString(), field.size));
+            if (type == QMetaType::QString) {
+                const QString& text = *static_cast<const QString*>(value.constData());
+                if (field.size <= 0 || text.size() <= field.size)
+                    return value;
+                return QVariant(cut(text, field.size));
+            }
             if (type == QMetaType::QByteArray)
                 return QVariant(cut(QString::fromUtf8(value.toByteArray()), field.size));
             if (isIntegral(value) || isFloating(value) || type == QMetaType::ULongLong ||

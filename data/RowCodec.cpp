@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QIODevice>
 #include <QTime>
+#include <cstdlib>
 #include <cstring>
 
 namespace RowCodec {
@@ -247,6 +248,17 @@ QTime timeOf(qint32 ms) {
     return ms < 0 ? QTime() : QTime::fromMSecsSinceStartOfDay(ms);
 }
 
+// Julian day of 1970-01-01, and the days around it whose milliseconds fit a qint64.
+constexpr qint64 EpochDay = 2440588;
+constexpr qint64 EpochReach = 100000000000LL;
+
+QDateTime dateTimeOf(qint64 day, qint32 ms, Qt::TimeSpec spec) {
+    // UTC needs no calendar: the count of milliseconds is the value.
+    if (spec == Qt::UTC && ms >= 0 && std::llabs(day - EpochDay) < EpochReach)
+        return QDateTime::fromMSecsSinceEpoch((day - EpochDay) * 86400000 + ms, Qt::UTC);
+    return QDateTime(QDate::fromJulianDay(day), timeOf(ms), spec);
+}
+
 }  // namespace
 
 QByteArray Encode(const Row& row) {
@@ -269,26 +281,28 @@ QByteArray Encode(const Row& row) {
 Row Decode(const QByteArray& packed) {
     const char* at = packed.constData();
     const qint32 count = take<qint32>(at);
-    Row row(count);
+    Row row;
+    row.reserve(count);
     for (qint32 i = 0; i < count; ++i) {
         switch (static_cast<Tag>(*at++)) {
             case Null:
+                row.emplaceBack();
                 break;
             case Integer:
-                row[i] = QVariant(qlonglong(take<qint64>(at)));
+                row.emplaceBack(qlonglong(take<qint64>(at)));
                 break;
             case False:
-                row[i] = QVariant(false);
+                row.emplaceBack(false);
                 break;
             case True:
-                row[i] = QVariant(true);
+                row.emplaceBack(true);
                 break;
             case Double:
-                row[i] = QVariant(take<double>(at));
+                row.emplaceBack(take<double>(at));
                 break;
             case Latin1Text: {
                 const qint32 size = take<qint32>(at);
-                row[i] = QVariant(QString::fromLatin1(at, size));
+                row.emplaceBack(QString::fromLatin1(at, size));
                 at += size;
                 break;
             }
@@ -296,26 +310,26 @@ Row Decode(const QByteArray& packed) {
                 const qint32 size = take<qint32>(at);
                 QString text(size, Qt::Uninitialized);
                 std::memcpy(text.data(), at, static_cast<size_t>(size) * 2);
-                row[i] = QVariant(text);
+                row.emplaceBack(text);
                 at += size * 2;
                 break;
             }
             case Date:
-                row[i] = QVariant(QDate::fromJulianDay(take<qint64>(at)));
+                row.emplaceBack(QDate::fromJulianDay(take<qint64>(at)));
                 break;
             case Time:
-                row[i] = QVariant(timeOf(take<qint32>(at)));
+                row.emplaceBack(timeOf(take<qint32>(at)));
                 break;
             case DateTime: {
-                const QDate date = QDate::fromJulianDay(take<qint64>(at));
-                const QTime time = timeOf(take<qint32>(at));
+                const qint64 day = take<qint64>(at);
+                const qint32 ms = take<qint32>(at);
                 const auto spec = static_cast<Qt::TimeSpec>(take<qint8>(at));
-                row[i] = QVariant(QDateTime(date, time, spec));
+                row.emplaceBack(dateTimeOf(day, ms, spec));
                 break;
             }
             case Bytes: {
                 const qint32 size = take<qint32>(at);
-                row[i] = QVariant(QByteArray(at, size));
+                row.emplaceBack(QByteArray(at, size));
                 at += size;
                 break;
             }
@@ -324,7 +338,7 @@ Row Decode(const QByteArray& packed) {
                 QDataStream stream(QByteArray::fromRawData(at, size));
                 QVariant value;
                 stream >> value;
-                row[i] = value;
+                row.append(std::move(value));
                 at += size;
                 break;
             }

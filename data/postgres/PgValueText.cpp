@@ -170,6 +170,25 @@ void appendFree(QByteArray& out, const QByteArray& text, bool copy) {
 }
 
 void appendOther(QByteArray& out, const QVariant& value, bool copy) {
+    if (value.typeId() == QMetaType::QString) {
+        // ASCII, the usual text, is its own UTF-8: written without a converted copy.
+        const QString& text = *static_cast<const QString*>(value.constData());
+        const auto* chars = reinterpret_cast<const char16_t*>(text.utf16());
+        const qsizetype size = text.size();
+        char ascii[256];
+        if (size <= qsizetype(sizeof ascii)) {
+            qsizetype i = 0;
+            for (; i < size && chars[i] < 0x80; ++i)
+                ascii[i] = static_cast<char>(chars[i]);
+            if (i == size) {
+                if (copy)
+                    appendCopyEscaped(out, ascii, size);
+                else
+                    out.append(ascii, size);
+                return;
+            }
+        }
+    }
     appendFree(
         out,
         value.typeId() == QMetaType::QByteArray ? value.toByteArray() : value.toString().toUtf8(),

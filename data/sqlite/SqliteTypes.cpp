@@ -187,6 +187,8 @@ QVariant ReadColumn(sqlite3_stmt* stmt, int column, TFieldType type) {
                 }
                 if (type == ftTime)
                     return QVariant(time);
+                if (type == ftDate)
+                    return QVariant(date);
                 dt = QDateTime(date, time, Qt::UTC);
             }
             if (type == ftDate)
@@ -362,8 +364,16 @@ int BindInPlace(sqlite3_stmt* stmt, int parameter, const QVariant& value, TField
             }
             break;
         case FieldKind::Integer:
+            if (typeId == QMetaType::LongLong)
+                return sqlite3_bind_int64(stmt, parameter, held<qlonglong>(value));
+            break;
         case FieldKind::Boolean:
+            if (typeId == QMetaType::Bool)
+                return sqlite3_bind_int(stmt, parameter, held<bool>(value) ? 1 : 0);
+            break;
         case FieldKind::Float:
+            if (typeId == QMetaType::Double)
+                return sqlite3_bind_double(stmt, parameter, held<double>(value));
             break;
     }
     return Bind(stmt, parameter, value, type);

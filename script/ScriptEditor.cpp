@@ -147,26 +147,22 @@ void ScriptEditor::replaceRange(Position from, Position to, const QString& text,
 }
 
 void ScriptEditor::undo() {
-    if (!m_history.canUndo())
-        return;
-    const ScriptEditHistory::Edit edit = m_history.takeUndo();
-    const qsizetype offset = QAccessible::isActive() ? m_buffer.offsetOf(edit.at) : 0;
-    m_caret = m_anchor =
-        m_buffer.replace(edit.at, ScriptBuffer::advance(edit.at, edit.inserted), edit.removed);
-    updateScrollBars();
-    announceEdit(offset, edit.inserted, edit.removed);
-    caretChanged();
+    if (m_history.canUndo())
+        replay(m_history.takeUndo(), true);
 }
 
 void ScriptEditor::redo() {
-    if (!m_history.canRedo())
-        return;
-    const ScriptEditHistory::Edit edit = m_history.takeRedo();
+    if (m_history.canRedo())
+        replay(m_history.takeRedo(), false);
+}
+
+void ScriptEditor::replay(const ScriptEditHistory::Edit& edit, bool backwards) {
+    const QString& gone = backwards ? edit.inserted : edit.removed;
+    const QString& back = backwards ? edit.removed : edit.inserted;
     const qsizetype offset = QAccessible::isActive() ? m_buffer.offsetOf(edit.at) : 0;
-    m_caret = m_anchor =
-        m_buffer.replace(edit.at, ScriptBuffer::advance(edit.at, edit.removed), edit.inserted);
+    m_caret = m_anchor = m_buffer.replace(edit.at, ScriptBuffer::advance(edit.at, gone), back);
     updateScrollBars();
-    announceEdit(offset, edit.removed, edit.inserted);
+    announceEdit(offset, gone, back);
     caretChanged();
 }
 

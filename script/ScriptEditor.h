@@ -75,6 +75,8 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    // An edit of the history applied again, backwards for undo.
+    void replay(const ScriptEditHistory::Edit& edit, bool backwards);
     static constexpr int Margin = 4;
     static constexpr int TopMargin = 2;
 

@@ -31,6 +31,9 @@ struct PendingChange {
     QByteArray key;  // the row's bookmark when it was read (Modify, Delete)
     Row original;    // values as read (Modify, Delete)
     Row values;      // values to write (Insert, Modify)
+    // An insertion's values packed by RowCodec, in place of `values`, for a cursor that
+    // writesPackedInserts().
+    QByteArray packed;
 };
 
 // An open table of a driver: its columns and windowed, keyed access to its rows in record
@@ -49,6 +52,9 @@ public:
     // The keys alone of the rows fetchFrom() would return; drivers that can read them without
     // the values do.
     virtual std::vector<QByteArray> fetchKeysFrom(const QByteArray& key, bool inclusive, int limit);
+    // The rows with these keys, in record order; a key with no row is left out. The default
+    // reads them one by one.
+    virtual std::vector<FetchedRow> fetchKeys(const std::vector<QByteArray>& keys);
     // Number of rows before the row with this key.
     virtual qint64 positionOf(const QByteArray& key) = 0;
     // Indexes of the columns whose values identify a row (the primary key or its substitute);
@@ -58,6 +64,8 @@ public:
     // them or, on the first failure, none; then throws the failure.
     virtual void applyChanges(const std::vector<const PendingChange*>& changes,
                               TUpdateMode mode) = 0;
+    // Whether applyChanges() takes insertions with their values packed (PendingChange::packed).
+    virtual bool writesPackedInserts() const { return false; }
 };
 
 // The statements of one script run, in order; the run stops at the first failure. A driver may

@@ -25,10 +25,13 @@ Row PendingUpdates::insertion(int index) const {
     return RowCodec::Decode(m_inserts[static_cast<size_t>(index)]);
 }
 
-PendingChange PendingUpdates::insertionChange(int index) const {
+PendingChange PendingUpdates::insertionChange(int index, bool packed) const {
     PendingChange change;
     change.kind = PendingChange::Insert;
-    change.values = insertion(index);
+    if (packed)
+        change.packed = m_inserts[static_cast<size_t>(index)];
+    else
+        change.values = insertion(index);
     return change;
 }
 

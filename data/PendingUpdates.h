@@ -17,8 +17,8 @@ public:
     // held packed: a run may leave millions of them until the commit.
     int insertionCount() const { return static_cast<int>(m_inserts.size()); }
     Row insertion(int index) const;
-    // The insertion as the driver writes it.
-    PendingChange insertionChange(int index) const;
+    // The insertion as the driver writes it; `packed`: with its values left packed.
+    PendingChange insertionChange(int index, bool packed) const;
     quint64 insertionSerial(int index) const { return m_serials[static_cast<size_t>(index)]; }
     int insertionIndex(quint64 serial) const;
     quint64 addInsertion(const Row& values);

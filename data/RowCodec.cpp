@@ -11,20 +11,12 @@
 namespace RowCodec {
 namespace {
 
-enum Tag : char {
-    Null,
-    Integer,
-    False,
-    True,
-    Double,
-    Latin1Text,
-    Utf16Text,
-    Date,
-    Time,
-    DateTime,
-    Bytes,
-    Other,  // anything else, through QDataStream
-};
+using Tag = PackedValue::Kind;
+constexpr Tag Null = PackedValue::Null, Integer = PackedValue::Integer, False = PackedValue::False,
+              True = PackedValue::True, Double = PackedValue::Double,
+              Latin1Text = PackedValue::Latin1Text, Utf16Text = PackedValue::Utf16Text,
+              Date = PackedValue::Date, Time = PackedValue::Time, DateTime = PackedValue::DateTime,
+              Bytes = PackedValue::Bytes, Other = PackedValue::Other;
 
 template <typename T>
 void put(QByteArray& out, T value) {
@@ -278,72 +270,92 @@ QByteArray Encode(const Row& row) {
     return out;
 }
 
-Row Decode(const QByteArray& packed) {
+void Unpack(const QByteArray& packed, std::vector<PackedValue>& values) {
     const char* at = packed.constData();
     const qint32 count = take<qint32>(at);
-    Row row;
-    row.reserve(count);
-    for (qint32 i = 0; i < count; ++i) {
-        switch (static_cast<Tag>(*at++)) {
+    values.resize(static_cast<size_t>(count));
+    for (PackedValue& value : values) {
+        value.kind = static_cast<Tag>(*at++);
+        switch (value.kind) {
             case Null:
-                row.emplaceBack();
+            case False:
+            case True:
                 break;
             case Integer:
-                row.emplaceBack(qlonglong(take<qint64>(at)));
-                break;
-            case False:
-                row.emplaceBack(false);
-                break;
-            case True:
-                row.emplaceBack(true);
+            case Date:
+                value.integer = take<qint64>(at);
                 break;
             case Double:
-                row.emplaceBack(take<double>(at));
-                break;
-            case Latin1Text: {
-                const qint32 size = take<qint32>(at);
-                row.emplaceBack(QString::fromLatin1(at, size));
-                at += size;
-                break;
-            }
-            case Utf16Text: {
-                const qint32 size = take<qint32>(at);
-                QString text(size, Qt::Uninitialized);
-                std::memcpy(text.data(), at, static_cast<size_t>(size) * 2);
-                row.emplaceBack(text);
-                at += size * 2;
-                break;
-            }
-            case Date:
-                row.emplaceBack(QDate::fromJulianDay(take<qint64>(at)));
+                value.real = take<double>(at);
                 break;
             case Time:
-                row.emplaceBack(timeOf(take<qint32>(at)));
+                value.ms = take<qint32>(at);
                 break;
-            case DateTime: {
-                const qint64 day = take<qint64>(at);
-                const qint32 ms = take<qint32>(at);
-                const auto spec = static_cast<Qt::TimeSpec>(take<qint8>(at));
-                row.emplaceBack(dateTimeOf(day, ms, spec));
+            case DateTime:
+                value.integer = take<qint64>(at);
+                value.ms = take<qint32>(at);
+                value.spec = take<qint8>(at);
                 break;
-            }
-            case Bytes: {
-                const qint32 size = take<qint32>(at);
-                row.emplaceBack(QByteArray(at, size));
-                at += size;
+            case Latin1Text:
+            case Bytes:
+            case Other:
+                value.size = take<qint32>(at);
+                value.data = at;
+                at += value.size;
                 break;
-            }
-            case Other: {
-                const qint32 size = take<qint32>(at);
-                QDataStream stream(QByteArray::fromRawData(at, size));
-                QVariant value;
-                stream >> value;
-                row.append(std::move(value));
-                at += size;
+            case Utf16Text:
+                value.size = take<qint32>(at);
+                value.data = at;
+                at += value.size * 2;
                 break;
-            }
         }
     }
+}
+
+QVariant ToVariant(const PackedValue& value) {
+    switch (value.kind) {
+        case Null:
+            return QVariant();
+        case Integer:
+            return qlonglong(value.integer);
+        case False:
+            return false;
+        case True:
+            return true;
+        case Double:
+            return value.real;
+        case Latin1Text:
+            return QString::fromLatin1(value.data, value.size);
+        case Utf16Text: {
+            QString text(value.size, Qt::Uninitialized);
+            std::memcpy(text.data(), value.data, static_cast<size_t>(value.size) * 2);
+            return text;
+        }
+        case Date:
+            return QDate::fromJulianDay(value.integer);
+        case Time:
+            return timeOf(value.ms);
+        case DateTime:
+            return dateTimeOf(value.integer, value.ms, static_cast<Qt::TimeSpec>(value.spec));
+        case Bytes:
+            return QByteArray(value.data, value.size);
+        case Other: {
+            QDataStream stream(QByteArray::fromRawData(value.data, value.size));
+            QVariant result;
+            stream >> result;
+            return result;
+        }
+    }
+    return QVariant();
+}
+
+Row Decode(const QByteArray& packed) {
+    thread_local std::vector<PackedValue> values;  // a commit decodes row after row
+    Unpack(packed, values);
+    Row row;
+    row.reserve(static_cast<qsizetype>(values.size()));
+    for (const PackedValue& value : values)
+        row.append(ToVariant(value));
     return row;
 }
 

@@ -9,6 +9,22 @@ void RowWindow::clear() {
     rows.clear();
     start = -1;
     atStoredEnd = false;
+    ahead.clear();
+    aheadNext = 0;
+}
+
+bool RowWindow::takeAhead(const QByteArray& key) {
+    const auto it =
+        std::find_if(ahead.begin() + static_cast<std::ptrdiff_t>(aheadNext), ahead.end(),
+                     [&](const FetchedRow& row) { return row.key == key; });
+    if (it == ahead.end())
+        return false;
+    rows.clear();
+    rows.push_back(std::move(*it));
+    aheadNext = static_cast<size_t>(it - ahead.begin()) + 1;
+    start = -1;
+    atStoredEnd = false;
+    return true;
 }
 
 int RowWindow::indexOf(const QByteArray& key) const {

@@ -14,10 +14,16 @@ struct RowWindow {
     qint64 start = -1;         // stored position of rows[0]; -1 when not known
     bool atStoredEnd = false;  // no stored row follows the last one
 
+    // Rows read for the next jumps of a sparse walk, in record order, and the next of them.
+    std::vector<FetchedRow> ahead;
+    size_t aheadNext = 0;
+
     void clear();
     bool empty() const { return rows.empty(); }
     // Index of the row with this key, or -1.
     int indexOf(const QByteArray& key) const;
+    // Makes the row read ahead with this key the window's one row; false when there is none.
+    bool takeAhead(const QByteArray& key);
 };
 
 // Rows by stored position in pages, for grids that paint by position. Keeps the most recently

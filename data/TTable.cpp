@@ -3,10 +3,12 @@
 #include "data/Exceptions.h"
 #include "data/FieldConvert.h"
 #include "data/KeyCodec.h"
+#include "data/RowCodec.h"
 #include "data/TDatabase.h"
 #include "data/TField.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -15,6 +17,8 @@ namespace {
 constexpr int WindowSize = 512;
 // The least a jump to a bookmark outside the window reads.
 constexpr int MinSeekWindow = 2;
+// Rows a sparse walk reads ahead in one query.
+constexpr int AheadRows = 64;
 // Rows read around the cursor after a commit.
 constexpr int RereadWindow = 64;
 // Changes handed to the driver at once by a commit.
@@ -372,17 +376,25 @@ bool TTable::seekStoredKey(const QByteArray& key) {
                     : m_window.indexOf(key);
     if (index >= 0)
         ++m_seekHits;
+    if (index < 0 && m_window.takeAhead(key)) {
+        loadStoredRow(0);
+        return true;
+    }
     if (index < 0) {
         // Walks over selections move forward, so the window is read from this row on. Its size
         // follows the walk: when most rows of the last window were visited it grows, else it
         // shrinks towards the rows a jump actually uses, so that a sparse selection does not
         // read the rows between its rows.
         const int used = m_seekHits + 1;
-        if (used * 2 >= m_seekWindowRead)
+        const bool dense = used * 2 >= m_seekWindowRead;
+        if (dense)
             m_seekWindow = std::min(WindowSize, m_seekWindow * 2);
         else
             m_seekWindow = std::max(MinSeekWindow, std::min(m_seekWindow / 2, used * 2));
         m_seekHits = 0;
+        // A sparse walk that says where it goes reads those rows alone, a batch at a time.
+        if (!dense && m_lookahead && readAhead(key))
+            return true;
         std::vector<FetchedRow> rows = m_cursor->fetchFrom(key, true, m_seekWindow);
         if (rows.empty() || rows.front().key != key)
             return false;
@@ -393,6 +405,22 @@ bool TTable::seekStoredKey(const QByteArray& key) {
         index = 0;
     }
     loadStoredRow(index);
+    return true;
+}
+
+bool TTable::readAhead(const QByteArray& key) {
+    std::vector<QByteArray> keys = m_lookahead(AheadRows);
+    if (keys.empty() || keys.front() != key)
+        return false;
+    keys.erase(std::remove_if(keys.begin(), keys.end(), KeyCodec::isPendingInsertKey), keys.end());
+    m_window.ahead = m_cursor->fetchKeys(keys);
+    m_window.aheadNext = 0;
+    if (!m_window.takeAhead(key))
+        return false;
+    // The jump after the batch reads a window again: its hits tell whether the walk is still
+    // sparse.
+    m_seekWindowRead = 0;
+    loadStoredRow(0);
     return true;
 }
 
@@ -703,12 +731,13 @@ void TTable::writePending() {
     // that a large commit does not hold every row twice.
     std::vector<const PendingChange*> changes = m_pending.storedChangesInCommitOrder();
     const int inserts = m_pending.insertionCount();
+    const bool packed = m_cursor->writesPackedInserts();
     std::vector<PendingChange> unpacked;
     const auto unpack = [&](int begin, int end) {
         unpacked.clear();
         unpacked.reserve(static_cast<size_t>(end - begin));
         for (int i = begin; i < end; ++i)
-            unpacked.push_back(m_pending.insertionChange(i));
+            unpacked.push_back(m_pending.insertionChange(i, packed));
         for (const PendingChange& change : unpacked)
             changes.push_back(&change);
     };
@@ -793,7 +822,9 @@ void TTable::nameFailingRow(Exception& error, const std::vector<const PendingCha
 }
 
 QString TTable::describeRow(const PendingChange& change) const {
-    const Row& values = change.kind == PendingChange::Delete ? change.original : change.values;
+    const Row& values = change.kind == PendingChange::Delete ? change.original
+                        : change.packed.isEmpty()            ? change.values
+                                                             : RowCodec::Decode(change.packed);
     QVector<int> columns = m_cursor->keyColumns();
     if (columns.isEmpty()) {
         for (int c = 0; c < NumberOfFields() && columns.size() < 4; ++c) {

@@ -74,6 +74,11 @@ public:
     QVector<QByteArray> Bookmarks();
     int CompareBookmarks(const QByteArray& a, const QByteArray& b) const;
     void MoveToBookmark(const QByteArray& bookmark);
+    // Up to `count` bookmarks a walk goes to, from the one it goes to next on, in record order.
+    using BookmarkLookahead = std::function<std::vector<QByteArray>(int count)>;
+    // With it, a walk over a sparse selection reads its rows a batch at a time, and not the
+    // rows between them; empty to end the walk.
+    void SetBookmarkLookahead(BookmarkLookahead lookahead) { m_lookahead = std::move(lookahead); }
 
     void SuspendControls();
     void ResumeControls();
@@ -143,6 +148,8 @@ private:
     // reading further windows as needed; false when no stored row is left.
     bool seekForwardFrom(int index);
     bool seekStoredKey(const QByteArray& key);
+    // Reads the rows of the next bookmarks of the walk, this key's first, and makes it current.
+    bool readAhead(const QByteArray& key);
     Row overlay(const FetchedRow& row) const;
     qint64 storedVisibleCount();
     qint64 currentStoredPosition();
@@ -191,6 +198,7 @@ private:
     int m_seekWindow = 512;
     int m_seekWindowRead = 0;
     int m_seekHits = 0;
+    BookmarkLookahead m_lookahead;
 
     int m_suspendCount = 0;
     bool m_activeAtSuspend = false;

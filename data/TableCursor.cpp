@@ -9,3 +9,13 @@ std::vector<QByteArray> TableCursor::fetchKeysFrom(const QByteArray& key, bool i
         keys.push_back(std::move(row.key));
     return keys;
 }
+
+std::vector<FetchedRow> TableCursor::fetchKeys(const std::vector<QByteArray>& keys) {
+    std::vector<FetchedRow> rows;
+    for (const QByteArray& key : keys) {
+        std::vector<FetchedRow> one = fetchFrom(key, true, 1);
+        if (!one.empty() && one.front().key == key)
+            rows.push_back(std::move(one.front()));
+    }
+    return rows;
+}

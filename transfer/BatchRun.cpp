@@ -63,7 +63,19 @@ void BatchRun::RunBatch(TTable& source, RowSelection& selection,
     reset.armed = false;
     BusyScope busy(m_host, m_active, selection.Count());
     const int count = selection.Count();
-    for (int i = 0; i < count; ++i) {
+    int i = 0;
+    // The walk tells the table where it goes, so that a sparse selection is read in batches.
+    source.SetBookmarkLookahead([&](int wanted) {
+        std::vector<QByteArray> keys;
+        for (int k = i; k < count && k < i + wanted; ++k)
+            keys.push_back(selection.Item(k));
+        return keys;
+    });
+    struct EndWalk {
+        TTable& table;
+        ~EndWalk() { table.SetBookmarkLookahead(nullptr); }
+    } endWalk{source};
+    for (; i < count; ++i) {
         source.MoveToBookmark(selection.Item(i));
         m_host.processEvents();
         if (m_stop || (pieces.extraStop && pieces.extraStop()))

@@ -59,14 +59,20 @@ void SqliteTable::applyOne(const PendingChange& change, TUpdateMode mode) {
 }
 
 void SqliteTable::applyInsert(const PendingChange& change) {
+    const bool packed = !change.packed.isEmpty();
+    if (packed)
+        RowCodec::Unpack(change.packed, m_packedValues);
+    const auto given = [&](int c) {
+        if (packed)
+            return c < static_cast<int>(m_packedValues.size()) &&
+                   m_packedValues[static_cast<size_t>(c)].kind != RowCodec::PackedValue::Null;
+        return c < change.values.size() && change.values[c].isValid();
+    };
     // Null columns are left out, so that defaults and generated keys apply.
     const int columns = static_cast<int>(m_columns.size());
-    m_mask.fill('0', columns);
-    char* mask = m_mask.data();
-    for (int c = 0; c < columns; ++c) {
-        if (c < change.values.size() && change.values[c].isValid())
-            mask[c] = '1';
-    }
+    m_mask.resize(static_cast<size_t>(columns));
+    for (int c = 0; c < columns; ++c)
+        m_mask[static_cast<size_t>(c)] = given(c) ? '1' : '0';
     // Runs of rows mostly have the same columns set.
     if (!m_lastInsert || m_mask != m_lastMask) {
         m_lastInsert = &m_inserts[m_mask];
@@ -76,7 +82,7 @@ void SqliteTable::applyInsert(const PendingChange& change) {
     if (!insert.stmt) {
         QStringList names, params;
         for (int c = 0; c < columns; ++c) {
-            if (mask[c] == '1') {
+            if (m_mask[static_cast<size_t>(c)] == '1') {
                 names.append(m_quoted[c]);
                 params.append(QStringLiteral("?"));
             }
@@ -94,11 +100,14 @@ void SqliteTable::applyInsert(const PendingChange& change) {
     sqlite3_reset(stmt);
     int parameter = 1;
     for (int c = 0; c < columns; ++c) {
-        if (mask[c] != '1')
+        if (m_mask[static_cast<size_t>(c)] != '1')
             continue;
+        const TFieldType type = m_columns[c].type;
+        QByteArray& room = insert.rooms[static_cast<size_t>(parameter - 1)];
         const int rc =
-            SqliteTypes::BindInPlace(stmt, parameter, change.values[c], m_columns[c].type,
-                                     insert.rooms[static_cast<size_t>(parameter - 1)]);
+            packed ? SqliteTypes::BindPacked(stmt, parameter,
+                                             m_packedValues[static_cast<size_t>(c)], type, room)
+                   : SqliteTypes::BindInPlace(stmt, parameter, change.values[c], type, room);
         ++parameter;
         if (rc != SQLITE_OK)
             ThrowSqliteError(m_db, rc);

@@ -6,6 +6,7 @@
 
 #include <QRegularExpression>
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -273,6 +274,43 @@ std::vector<QByteArray> SqliteTable::fetchKeysFrom(const QByteArray& key, bool i
         ThrowSqliteError(m_db, rc);
     sqlite3_reset(stmt);
     return keys;
+}
+
+std::vector<FetchedRow> SqliteTable::fetchKeys(const std::vector<QByteArray>& keys) {
+    // One statement for a fixed number of keys: a shorter list repeats its last key, which the
+    // IN list takes once.
+    constexpr size_t KeysInList = 64;
+    if (keys.size() > KeysInList) {
+        std::vector<FetchedRow> rows;
+        for (size_t begin = 0; begin < keys.size(); begin += KeysInList) {
+            const size_t end = std::min(keys.size(), begin + KeysInList);
+            std::vector<FetchedRow> part =
+                fetchKeys({keys.begin() + static_cast<std::ptrdiff_t>(begin),
+                           keys.begin() + static_cast<std::ptrdiff_t>(end)});
+            std::move(part.begin(), part.end(), std::back_inserter(rows));
+        }
+        return rows;
+    }
+    if (keys.empty())
+        return {};
+    QString list;
+    if (!m_keysIn) {
+        QStringList tuples;
+        for (size_t i = 0; i < KeysInList; ++i)
+            tuples.append(m_paramTuple);
+        list =
+            m_keyExprs.size() == 1
+                ? QLatin1Char('(') + tuples.join(QStringLiteral(", ")) + QLatin1Char(')')
+                : QStringLiteral("(VALUES ") + tuples.join(QStringLiteral(", ")) + QLatin1Char(')');
+    }
+    sqlite3_stmt* stmt =
+        cached(m_keysIn, list.isEmpty() ? QString()
+                                        : QStringLiteral("%1 WHERE %2 IN %3 ORDER BY %4")
+                                              .arg(m_select, m_keyTuple, list, m_order));
+    int parameter = 1;
+    for (size_t i = 0; i < KeysInList; ++i)
+        parameter = bindKey(stmt, parameter, keys[std::min(i, keys.size() - 1)]);
+    return readRows(stmt, static_cast<int>(keys.size()));
 }
 
 qint64 SqliteTable::positionOf(const QByteArray& key) {

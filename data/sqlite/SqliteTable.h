@@ -1,9 +1,12 @@
 #pragma once
 
 #include "data/Driver.h"
+#include "data/RowCodec.h"
 #include "data/sqlite/SqliteHandles.h"
 
 #include <map>
+#include <string>
+#include <vector>
 
 // An open SQLite table: rows in primary-key order (rowid order where there is none), read in
 // windows through cached prepared statements.
@@ -17,9 +20,11 @@ public:
     std::vector<FetchedRow> fetchFrom(const QByteArray& key, bool inclusive, int limit) override;
     std::vector<QByteArray> fetchKeysFrom(const QByteArray& key, bool inclusive,
                                           int limit) override;
+    std::vector<FetchedRow> fetchKeys(const std::vector<QByteArray>& keys) override;
     qint64 positionOf(const QByteArray& key) override;
     QVector<int> keyColumns() const override { return m_keyColumns; }
     void applyChanges(const std::vector<const PendingChange*>& changes, TUpdateMode mode) override;
+    bool writesPackedInserts() const override { return true; }
 
 private:
     sqlite3_stmt* cached(SqliteStmt& slot, const QString& sql);
@@ -57,14 +62,16 @@ private:
 
     SqliteStmt m_count, m_first, m_after, m_from, m_at, m_atDesc, m_position;
     SqliteStmt m_keysFirst, m_keysAfter, m_keysFrom;
+    SqliteStmt m_keysIn;  // the rows of KeysInList keys
     // An insert statement for one set of columns, with the bytes its parameters were last bound
     // to (SQLite reads them in place).
     struct Insert {
         SqliteStmt stmt;
         std::vector<QByteArray> rooms;
     };
-    std::map<QByteArray, Insert> m_inserts;  // by the mask of columns written
-    QByteArray m_mask;                       // the mask of the row being inserted
+    std::map<std::string, Insert> m_inserts;  // by the mask of columns written
+    std::string m_mask;                       // the mask of the row being inserted
     Insert* m_lastInsert = nullptr;
-    QByteArray m_lastMask;
+    std::string m_lastMask;
+    std::vector<RowCodec::PackedValue> m_packedValues;  // of the row being inserted
 };

@@ -379,4 +379,80 @@ int BindInPlace(sqlite3_stmt* stmt, int parameter, const QVariant& value, TField
     return Bind(stmt, parameter, value, type);
 }
 
+int BindPacked(sqlite3_stmt* stmt, int parameter, const RowCodec::PackedValue& value,
+               TFieldType type, QByteArray& room) {
+    using Packed = RowCodec::PackedValue;
+    const auto bindRoom = [&] {
+        return sqlite3_bind_text64(stmt, parameter, room.constData(),
+                                   static_cast<sqlite3_uint64>(room.size()), SQLITE_STATIC,
+                                   SQLITE_UTF8);
+    };
+    const auto bindWritten = [&](const auto& write) {
+        room.resize(IsoDateTime::WriteRoom);
+        room.resize(write(room.data()));
+        return bindRoom();
+    };
+    const auto asciiData = [&] {
+        const QByteArray bytes = QByteArray::fromRawData(value.data, value.size);
+        return isAscii(bytes);
+    };
+    const auto bindData = [&] {
+        return sqlite3_bind_text64(stmt, parameter, value.data,
+                                   static_cast<sqlite3_uint64>(value.size), SQLITE_STATIC,
+                                   SQLITE_UTF8);
+    };
+    switch (KindOf(type)) {
+        case FieldKind::Integer:
+            if (value.kind == Packed::Integer)
+                return sqlite3_bind_int64(stmt, parameter, value.integer);
+            break;
+        case FieldKind::Boolean:
+            if (value.kind == Packed::True || value.kind == Packed::False)
+                return sqlite3_bind_int(stmt, parameter, value.kind == Packed::True ? 1 : 0);
+            break;
+        case FieldKind::Float:
+            if (value.kind == Packed::Double)
+                return sqlite3_bind_double(stmt, parameter, value.real);
+            break;
+        case FieldKind::Bcd:
+        case FieldKind::Text:
+            // Latin-1 text that is ASCII is its own UTF-8.
+            if (value.kind == Packed::Latin1Text && asciiData())
+                return bindData();
+            break;
+        case FieldKind::Date:
+            if (value.kind == Packed::Date)
+                return bindWritten([&](char* out) {
+                    return IsoDateTime::WriteDate(out, QDate::fromJulianDay(value.integer));
+                });
+            break;
+        case FieldKind::Time:
+            if (value.kind == Packed::Time && value.ms >= 0)
+                return bindWritten([&](char* out) {
+                    return IsoDateTime::WriteTime(out, QTime::fromMSecsSinceStartOfDay(value.ms));
+                });
+            break;
+        case FieldKind::DateTime:
+            // A local date-time may move when unpacked (a gap of daylight saving time).
+            if (value.kind == Packed::DateTime && value.spec == Qt::UTC && value.ms >= 0)
+                return bindWritten([&](char* out) {
+                    return IsoDateTime::WriteDateTime(out, QDate::fromJulianDay(value.integer),
+                                                      QTime::fromMSecsSinceStartOfDay(value.ms));
+                });
+            break;
+        case FieldKind::Bytes:
+        case FieldKind::Blob:
+            if (value.kind == Packed::Bytes)
+                return sqlite3_bind_blob64(stmt, parameter, value.data,
+                                           static_cast<sqlite3_uint64>(value.size), SQLITE_STATIC);
+            break;
+        case FieldKind::TextBlob:
+            if (value.kind == Packed::Bytes && asciiData())
+                return bindData();
+            break;
+    }
+    // What is left binds a copy, so the value made here may go.
+    return Bind(stmt, parameter, RowCodec::ToVariant(value), type);
+}
+
 }  // namespace SqliteTypes

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/Driver.h"
+#include "data/RowCodec.h"
 #include "data/sqlite/SqliteHandles.h"
 
 // Declared SQLite column types onto field types, and values between statements and rows.
@@ -16,5 +17,9 @@ int Bind(sqlite3_stmt* stmt, int parameter, const QVariant& value, TFieldType ty
 // which must both stay unchanged until the parameter is bound again.
 int BindInPlace(sqlite3_stmt* stmt, int parameter, const QVariant& value, TFieldType type,
                 QByteArray& room);
+// As BindInPlace, for a value read in place from a packed row, which must stay as it is until
+// the parameter is bound again; it binds what BindInPlace binds for the value unpacked.
+int BindPacked(sqlite3_stmt* stmt, int parameter, const RowCodec::PackedValue& value,
+               TFieldType type, QByteArray& room);
 
 }  // namespace SqliteTypes

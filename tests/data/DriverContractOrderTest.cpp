@@ -105,6 +105,73 @@ TEST_P(DriverContract, WalksAndPositionsOverManyRows) {
     EXPECT_EQ(t->FieldAt(0)->ReadNumber(), 0);
 }
 
+TEST_P(DriverContract, WalkThatSaysWhereItGoesReadsSparseRowsInBatches) {
+    // A key of two columns, so that a batch is looked up by key tuples.
+    createTable(QStringLiteral("PAIRS"),
+                {{QStringLiteral("A"), QStringLiteral("INTEGER")},
+                 {QStringLiteral("B"), QStringLiteral("VARCHAR(10)")},
+                 {QStringLiteral("V"), QStringLiteral("INTEGER")}},
+                {QStringLiteral("A"), QStringLiteral("B")});
+    auto t = MakeTable(QStringLiteral("dbTo"), QStringLiteral("PAIRS"));
+    t->OpenTable();
+    const int rows = 1200;
+    for (int v = 0; v < rows; ++v) {
+        t->StartInsert();
+        t->FieldAt(0)->WriteNumber(v / 2);
+        t->FieldAt(1)->WriteText(v % 2 ? QStringLiteral("y") : QStringLiteral("x"));
+        t->FieldAt(2)->WriteNumber(v);
+        t->PostRecord();
+    }
+    t->CommitPendingUpdates();
+    const QVector<QByteArray> marks = t->Bookmarks();
+    ASSERT_EQ(marks.size(), rows);
+    t->StartInsert();
+    t->FieldAt(0)->WriteNumber(rows);
+    t->FieldAt(1)->WriteText(QStringLiteral("x"));
+    t->FieldAt(2)->WriteNumber(rows);
+    t->PostRecord();
+    const QByteArray pending = t->CurrentBookmark();
+
+    QVector<QByteArray> walk;
+    int at = 0;
+    t->SetBookmarkLookahead([&](int count) {
+        return std::vector<QByteArray>(walk.begin() + at,
+                                       walk.begin() + std::min<int>(walk.size(), at + count));
+    });
+    // Sparse, a dense stretch, sparse again, and a row not committed yet.
+    QList<int> expected;
+    for (int v = 0; v < rows; ++v) {
+        if (v % 9 == 0 || (v >= 600 && v < 700)) {
+            walk.append(marks[v]);
+            expected.append(v);
+        }
+    }
+    walk.append(pending);
+    expected.append(rows);
+    for (at = 0; at < walk.size(); ++at) {
+        t->MoveToBookmark(walk[at]);
+        ASSERT_EQ(t->FieldAt(2)->ReadNumber(), expected[at]) << at;
+    }
+
+    // After a window of 512 rows of which one was used, the jump to 1150 reads a batch; the row
+    // it reaches is a row like any other.
+    walk = {marks[0], marks[600], marks[1150], marks[1160]};
+    auto fresh = MakeTable(QStringLiteral("dbTo"), QStringLiteral("PAIRS"));
+    fresh->OpenTable();
+    fresh->SetBookmarkLookahead([&](int count) {
+        return std::vector<QByteArray>(walk.begin() + at,
+                                       walk.begin() + std::min<int>(walk.size(), at + count));
+    });
+    for (at = 0; at < 3; ++at)
+        fresh->MoveToBookmark(walk[at]);
+    EXPECT_EQ(fresh->FieldAt(2)->ReadNumber(), 1150);
+    fresh->MoveNext();
+    EXPECT_EQ(fresh->FieldAt(2)->ReadNumber(), 1151);
+    EXPECT_EQ(fresh->RecNo(), 1151);
+    fresh->MoveToBookmark(walk[3]);
+    EXPECT_EQ(fresh->FieldAt(2)->ReadNumber(), 1160);
+}
+
 TEST_P(DriverContract, EmptyTableIsAtEndAtOnce) {
     createItems(QStringLiteral("NONE"), {});
     auto t = MakeTable(QStringLiteral("dbTo"), QStringLiteral("NONE"));

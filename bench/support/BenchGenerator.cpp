@@ -98,16 +98,34 @@ void CreateSqliteTable(const QString& path, const QString& table, qint64 rows) {
     ExecSqlite(db.get(), "COMMIT");
 }
 
-double PeakMemoryMiB() {
+namespace {
+
+double statusMiB(const char* key) {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
         return 0;
     QTextStream in(&status);
     for (QString line = in.readLine(); !line.isNull(); line = in.readLine()) {
-        if (line.startsWith(QLatin1String("VmHWM:")))
+        if (line.startsWith(QLatin1String(key)))
             return line.section(QLatin1Char(' '), -2, -2).toDouble() / 1024.0;
     }
     return 0;
+}
+
+}  // namespace
+
+double PeakMemoryMiB() {
+    return statusMiB("VmHWM:");
+}
+
+double CurrentMemoryMiB() {
+    return statusMiB("VmRSS:");
+}
+
+void RestartPeakMemory() {
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    if (refs.open(QIODevice::WriteOnly))
+        refs.write("5");
 }
 
 }  // namespace BenchGenerator

@@ -21,5 +21,9 @@ void CreateSqliteTable(const QString& path, const QString& table, qint64 rows);
 
 // Peak resident memory of this process in MiB.
 double PeakMemoryMiB();
+// Resident memory now, in MiB; and a restart of the peak from it, so that the peak of one phase
+// can be told from what came before.
+double CurrentMemoryMiB();
+void RestartPeakMemory();
 
 }  // namespace BenchGenerator

@@ -408,6 +408,13 @@ bool TTable::seekStoredKey(const QByteArray& key) {
     return true;
 }
 
+void TTable::SetBookmarkLookahead(BookmarkLookahead lookahead) {
+    m_lookahead = std::move(lookahead);
+    // Rows read ahead belong to the walk that read them: a later one reads its rows afresh.
+    m_window.ahead.clear();
+    m_window.aheadNext = 0;
+}
+
 bool TTable::readAhead(const QByteArray& key) {
     std::vector<QByteArray> keys = m_lookahead(AheadRows);
     if (keys.empty() || keys.front() != key)

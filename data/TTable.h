@@ -78,7 +78,7 @@ public:
     using BookmarkLookahead = std::function<std::vector<QByteArray>(int count)>;
     // With it, a walk over a sparse selection reads its rows a batch at a time, and not the
     // rows between them; empty to end the walk.
-    void SetBookmarkLookahead(BookmarkLookahead lookahead) { m_lookahead = std::move(lookahead); }
+    void SetBookmarkLookahead(BookmarkLookahead lookahead);
 
     void SuspendControls();
     void ResumeControls();

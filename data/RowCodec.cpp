@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QIODevice>
 #include <QTime>
+#include <QVarLengthArray>
 #include <cstdlib>
 #include <cstring>
 
@@ -32,8 +33,18 @@ T take(const char*& at) {
 }
 
 bool isLatin1(const QString& text) {
-    for (const QChar c : text) {
-        if (c.unicode() > 0xff)
+    const auto* chars = reinterpret_cast<const char16_t*>(text.utf16());
+    const qsizetype size = text.size();
+    qsizetype i = 0;
+    // Four characters at a time: one above U+00FF has a high byte in its lane.
+    for (; i + 4 <= size; i += 4) {
+        quint64 lanes;
+        std::memcpy(&lanes, chars + i, sizeof lanes);
+        if (lanes & 0xff00ff00ff00ff00ULL)
+            return false;
+    }
+    for (; i < size; ++i) {
+        if (chars[i] > 0xff)
             return false;
     }
     return true;
@@ -169,8 +180,8 @@ qsizetype encodedSize(const QVariant& value) {
     }
 }
 
-// As encodeValue, into room that encodedSize measured.
-char* encodeValueInPlace(char* at, const QVariant& value) {
+// As encodeValue, into the `measured` bytes encodedSize gave.
+char* encodeValueInPlace(char* at, const QVariant& value, qsizetype measured) {
     switch (encodedType(value)) {
         case QMetaType::LongLong:
             *at++ = Integer;
@@ -185,7 +196,8 @@ char* encodeValueInPlace(char* at, const QVariant& value) {
             const QString& text = held<QString>(value);
             const qint32 size = static_cast<qint32>(text.size());
             const auto* chars = reinterpret_cast<const char16_t*>(text.utf16());
-            if (isLatin1(text)) {
+            // The size tells how the text was measured; it need not be scanned again.
+            if (measured == 1 + 4 + size) {
                 *at++ = Latin1Text;
                 at = place<qint32>(at, size);
                 for (qint32 i = 0; i < size; ++i)
@@ -255,18 +267,19 @@ QDateTime dateTimeOf(qint64 day, qint32 ms, Qt::TimeSpec spec) {
 
 QByteArray Encode(const Row& row) {
     // Sized first and written in place: one allocation per row, and no copy of a value.
+    QVarLengthArray<qsizetype, 32> sizes(row.size());
     qsizetype size = sizeof(qint32);
-    for (const QVariant& value : row) {
-        const qsizetype valueSize = encodedSize(value);
-        if (valueSize < 0)
+    for (qsizetype i = 0; i < row.size(); ++i) {
+        sizes[i] = encodedSize(row[i]);
+        if (sizes[i] < 0)
             return encodeByAppending(row);
-        size += valueSize;
+        size += sizes[i];
     }
     QByteArray out(size, Qt::Uninitialized);
     char* at = out.data();
     at = place<qint32>(at, static_cast<qint32>(row.size()));
-    for (const QVariant& value : row)
-        at = encodeValueInPlace(at, value);
+    for (qsizetype i = 0; i < row.size(); ++i)
+        at = encodeValueInPlace(at, row[i], sizes[i]);
     return out;
 }
 

@@ -25,6 +25,7 @@ TEST(RowCodec, EveryKindOfValueUnpacksAsPacked) {
         QVariant(QDateTime(QDate(2026, 12, 9), QTime(1, 2, 3), QTimeZone(3600))),
         QVariant(QByteArray("a\0b\xff", 4)),
         QVariant(QUuid::fromString(QStringLiteral("{67c8770b-44f1-410a-ab9a-f9b5446f13ee}"))),
+        QVariant(QString::fromUtf8("four\u0416")),  // past the characters read four at a time
     };
     const Row back = RowCodec::Decode(RowCodec::Encode(row));
     ASSERT_EQ(back.size(), row.size());

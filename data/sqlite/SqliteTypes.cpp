@@ -304,36 +304,46 @@ bool isAscii(const QByteArray& bytes) {
     return true;
 }
 
+// UTF-8 that SQLite reads in place.
+int bindStaticText(sqlite3_stmt* stmt, int parameter, const char* data, qsizetype size) {
+    return sqlite3_bind_text64(stmt, parameter, data, static_cast<sqlite3_uint64>(size),
+                               SQLITE_STATIC, SQLITE_UTF8);
+}
+
+// A date or time that `write` puts into `room`, bound there.
+template <typename Write>
+int bindWritten(sqlite3_stmt* stmt, int parameter, QByteArray& room, const Write& write) {
+    room.resize(IsoDateTime::WriteRoom);
+    room.resize(write(room.data()));
+    return bindStaticText(stmt, parameter, room.constData(), room.size());
+}
+
 }  // namespace
 
 int BindInPlace(sqlite3_stmt* stmt, int parameter, const QVariant& value, TFieldType type,
                 QByteArray& room) {
     const int typeId = value.typeId();
     const auto bindRoom = [&] {
-        return sqlite3_bind_text64(stmt, parameter, room.constData(),
-                                   static_cast<sqlite3_uint64>(room.size()), SQLITE_STATIC,
-                                   SQLITE_UTF8);
+        return bindStaticText(stmt, parameter, room.constData(), room.size());
     };
-    const auto bindWritten = [&](const auto& write) {
-        room.resize(IsoDateTime::WriteRoom);
-        room.resize(write(room.data()));
-        return bindRoom();
+    const auto bindDate = [&](const auto& write) {
+        return bindWritten(stmt, parameter, room, write);
     };
     switch (KindOf(type)) {
         case FieldKind::Date:
             if (typeId == QMetaType::QDate)
-                return bindWritten(
+                return bindDate(
                     [&](char* out) { return IsoDateTime::WriteDate(out, held<QDate>(value)); });
             break;
         case FieldKind::Time:
             if (typeId == QMetaType::QTime)
-                return bindWritten(
+                return bindDate(
                     [&](char* out) { return IsoDateTime::WriteTime(out, held<QTime>(value)); });
             break;
         case FieldKind::DateTime:
             if (typeId == QMetaType::QDateTime) {
                 const QDateTime& dt = held<QDateTime>(value);
-                return bindWritten([&](char* out) {
+                return bindDate([&](char* out) {
                     return IsoDateTime::WriteDateTime(out, dt.date(), dt.time());
                 });
             }
@@ -382,25 +392,14 @@ int BindInPlace(sqlite3_stmt* stmt, int parameter, const QVariant& value, TField
 int BindPacked(sqlite3_stmt* stmt, int parameter, const RowCodec::PackedValue& value,
                TFieldType type, QByteArray& room) {
     using Packed = RowCodec::PackedValue;
-    const auto bindRoom = [&] {
-        return sqlite3_bind_text64(stmt, parameter, room.constData(),
-                                   static_cast<sqlite3_uint64>(room.size()), SQLITE_STATIC,
-                                   SQLITE_UTF8);
-    };
-    const auto bindWritten = [&](const auto& write) {
-        room.resize(IsoDateTime::WriteRoom);
-        room.resize(write(room.data()));
-        return bindRoom();
+    const auto bindDate = [&](const auto& write) {
+        return bindWritten(stmt, parameter, room, write);
     };
     const auto asciiData = [&] {
         const QByteArray bytes = QByteArray::fromRawData(value.data, value.size);
         return isAscii(bytes);
     };
-    const auto bindData = [&] {
-        return sqlite3_bind_text64(stmt, parameter, value.data,
-                                   static_cast<sqlite3_uint64>(value.size), SQLITE_STATIC,
-                                   SQLITE_UTF8);
-    };
+    const auto bindData = [&] { return bindStaticText(stmt, parameter, value.data, value.size); };
     switch (KindOf(type)) {
         case FieldKind::Integer:
             if (value.kind == Packed::Integer)
@@ -422,20 +421,20 @@ int BindPacked(sqlite3_stmt* stmt, int parameter, const RowCodec::PackedValue& v
             break;
         case FieldKind::Date:
             if (value.kind == Packed::Date)
-                return bindWritten([&](char* out) {
+                return bindDate([&](char* out) {
                     return IsoDateTime::WriteDate(out, QDate::fromJulianDay(value.integer));
                 });
             break;
         case FieldKind::Time:
             if (value.kind == Packed::Time && value.ms >= 0)
-                return bindWritten([&](char* out) {
+                return bindDate([&](char* out) {
                     return IsoDateTime::WriteTime(out, QTime::fromMSecsSinceStartOfDay(value.ms));
                 });
             break;
         case FieldKind::DateTime:
             // A local date-time may move when unpacked (a gap of daylight saving time).
             if (value.kind == Packed::DateTime && value.spec == Qt::UTC && value.ms >= 0)
-                return bindWritten([&](char* out) {
+                return bindDate([&](char* out) {
                     return IsoDateTime::WriteDateTime(out, QDate::fromJulianDay(value.integer),
                                                       QTime::fromMSecsSinceStartOfDay(value.ms));
                 });

@@ -62,7 +62,7 @@ private:
 
     SqliteStmt m_count, m_first, m_after, m_from, m_at, m_atDesc, m_position;
     SqliteStmt m_keysFirst, m_keysAfter, m_keysFrom;
-    SqliteStmt m_keysIn;  // the rows of KeysInList keys
+    SqliteStmt m_keysIn;  // the rows of a list of keys (fetchKeys)
     // An insert statement for one set of columns, with the bytes its parameters were last bound
     // to (SQLite reads them in place).
     struct Insert {

@@ -9,7 +9,7 @@
 #include <QApplication>
 
 int RunRowcart(int argc, char* argv[]) {
-    if (IsCommandLine(argc, argv))
+    if (IsCommandLine(argc))
         return RunCommandLine(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(ApplicationTitle);

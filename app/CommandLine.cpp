@@ -2,6 +2,7 @@
 
 #include "app/CommandLineJobs.h"
 #include "app/CommandLinePrompts.h"
+#include "app/ProgramVersion.h"
 #include "data/Exceptions.h"
 
 #include <QCoreApplication>
@@ -13,6 +14,7 @@ namespace {
 const char* const OverviewHelp =
     "Usage: rowcart                       start the window\n"
     "       rowcart COMMAND [OPTIONS]      run a command without a window\n"
+    "       rowcart --version              the versions of Rowcart and the libraries it uses\n"
     "\n"
     "Commands:\n"
     "  move    copy rows of a table into a table of another database\n"
@@ -204,21 +206,31 @@ bool isCommand(const QString& word) {
 
 }  // namespace
 
-bool IsCommandLine(int argc, char* argv[]) {
-    if (argc < 2)
-        return false;
-    const QString first = QString::fromLocal8Bit(argv[1]);
-    return isCommand(first) || first == QLatin1String("--help") || first == QLatin1String("-h") ||
-           first == QLatin1String("help");
+bool IsCommandLine(int argc) {
+    return argc > 1;
 }
 
 int RunCommandLine(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(ApplicationTitle);
     const QStringList args = QCoreApplication::arguments().mid(1);
-    if (!isCommand(args.value(0))) {
+    const QString first = args.value(0);
+    if (first == QLatin1String("--version") || first == QLatin1String("-V")) {
+        print(stdout, ProgramVersionText().toLocal8Bit().constData());
+        return ExitDone;
+    }
+    if (first == QLatin1String("--help") || first == QLatin1String("-h") ||
+        first == QLatin1String("help")) {
         print(stdout, helpOf(args.value(1)));
         return ExitDone;
+    }
+    if (!isCommand(first)) {
+        PrintError(QStringLiteral("rowcart: unknown %1 %2")
+                       .arg(first.startsWith(QLatin1Char('-')) ? QStringLiteral("option")
+                                                               : QStringLiteral("command"),
+                            first));
+        print(stderr, OverviewHelp);
+        return ExitUsage;
     }
     Parsed parsed;
     try {

@@ -1,7 +1,7 @@
 #pragma once
 
-// Whether the arguments name a command (or ask for the commands' help): the program then runs
-// without a window.
-bool IsCommandLine(int argc, char* argv[]);
+// Whether the program runs without a window: the window takes no arguments, so any argument
+// is a command, a question (help, version) or a mistake the command line reports.
+bool IsCommandLine(int argc);
 // Runs the command and returns the program's exit status.
 int RunCommandLine(int argc, char* argv[]);

@@ -1,16 +1,27 @@
 #include "app/Application.h"
 
 #include "app/CommandLine.h"
+#include "app/CommandLineJobs.h"
 #include "app/DialogFont.h"
+#include "app/DisplayCheck.h"
 #include "app/WidgetPrompts.h"
 #include "app/uMain.h"
 #include "data/UserPrompts.h"
 
 #include <QApplication>
+#include <QProcessEnvironment>
+#include <cstdio>
 
 int RunRowcart(int argc, char* argv[]) {
     if (IsCommandLine(argc))
         return RunCommandLine(argc, argv);
+    if (!HasDisplay(QProcessEnvironment::systemEnvironment())) {
+        std::fputs(
+            "rowcart: no display to open the window on (DISPLAY and WAYLAND_DISPLAY are "
+            "unset); the commands need none, see rowcart --help\n",
+            stderr);
+        return ExitNoDisplay;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(ApplicationTitle);
     // No display name: the platform would append " — Rowcart" to every window's caption.

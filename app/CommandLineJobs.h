@@ -6,12 +6,13 @@
 
 class CommandLinePrompts;
 
-// Exit status of a command.
+// Exit status of a command, and of the window that cannot start.
 enum ExitCode {
     ExitDone = 0,
     ExitRowsSkipped = 1,
     ExitUsage = 2,
     ExitFailed = 3,
+    ExitNoDisplay = 4,
     // Ctrl+C, as shells report a program ended by it.
     ExitInterrupted = 130,
 };

@@ -52,6 +52,16 @@ TEST(ProgramArgumentsTest, VersionNamesTheLibrariesItRunsWith) {
     EXPECT_EQ(shortOption.out, version.out);
 }
 
+TEST(ProgramArgumentsTest, WindowWithoutDisplaySaysSoInOneLine) {
+    const Outcome window = runRowcart({});
+    EXPECT_EQ(window.code, 4) << window.err.toStdString();
+    EXPECT_TRUE(window.out.isEmpty());
+    EXPECT_TRUE(window.err.startsWith(QLatin1String("rowcart: no display")))
+        << window.err.toStdString();
+    EXPECT_EQ(window.err.count(QLatin1Char('\n')), 1) << window.err.toStdString();
+    EXPECT_TRUE(window.err.endsWith(QLatin1Char('\n')));
+}
+
 struct UnknownArgument {
     QStringList args;
     QString complaint;

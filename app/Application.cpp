@@ -27,6 +27,8 @@ int RunRowcart(int argc, char* argv[]) {
     // No display name: the platform would append " — Rowcart" to every window's caption.
     // Every window and message box uses the dialog font, as the fixed layouts assume.
     QApplication::setFont(DialogFont());
+    // Desktops find the window's icon and menu entry by the installed desktop entry's name.
+    QApplication::setDesktopFileName(QStringLiteral("rowcart"));
     WidgetPrompts prompts;
     SetPrompts(&prompts);
     int rc = 0;

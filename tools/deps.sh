@@ -3,7 +3,7 @@ rowcart_packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-
     libgtest-dev libsqlite3-dev libpq-dev xvfb xauth poppler-utils imagemagick fonts-dejavu-core
     postgresql unixodbc-dev libsqliteodbc odbc-postgresql odbc-mariadb mariadb-server mariadb-client
     clang libclang-rt-dev sqlite3 firebird3.0-utils firebird3.0-server-core
-    scdoc librsvg2-bin desktop-file-utils bash-completion)
+    scdoc librsvg2-bin desktop-file-utils bash-completion dpkg-dev)
 
 rowcart_install_deps() {
     local missing=()

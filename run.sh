@@ -6,7 +6,9 @@ ROWCART_ROOT=$(cd "$(dirname "$0")" && pwd)
 cd "$ROWCART_ROOT"
 source tools/deps.sh
 rowcart_install_deps
-rowcart_build build-release Release
+# The program alone: the tests and benchmarks are test.sh's.
+rowcart_configure build-release Release
+cmake --build build-release -j "$(nproc)" --target rowcart
 app="$ROWCART_ROOT/build-release/rowcart"
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then

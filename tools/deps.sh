@@ -19,10 +19,15 @@ rowcart_install_deps() {
     $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-# rowcart_build DIR TYPE [CMAKE OPTION...]
-rowcart_build() {
+# rowcart_configure DIR TYPE [CMAKE OPTION...]
+rowcart_configure() {
     local dir=$1 type=$2
     shift 2
     cmake -S "$ROWCART_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" "$@" >/dev/null
-    cmake --build "$dir" -j "$(nproc)"
+}
+
+# rowcart_build DIR TYPE [CMAKE OPTION...]: configures and builds every target.
+rowcart_build() {
+    rowcart_configure "$@"
+    cmake --build "$1" -j "$(nproc)"
 }

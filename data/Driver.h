@@ -3,6 +3,7 @@
 #include "data/FieldType.h"
 #include "data/Row.h"
 
+#include <QDate>
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -13,6 +14,25 @@
 enum TTransIsolation { tiDirtyRead, tiReadCommitted, tiRepeatableRead };
 enum TUpdateMode { upWhereAll, upWhereChanged, upWhereKeyOnly };
 
+// What a column holds beyond its field type, as its engine stores it. A value outside these
+// limits fails its row rather than arrive rounded, cut or replaced.
+struct ColumnLimits {
+    int precision = 0;          // digits of a decimal; 0 when not declared
+    int scale = -1;             // fraction digits of a decimal; -1 when not declared
+    int fractionDigits = 6;     // of a time or time stamp, 0 to 6
+    bool realDecimals = false;  // decimals are stored as a double (or a 64-bit integer)
+    // Text that is no value of the type is kept as it stands, as a reader takes what an engine
+    // that keeps any text holds; a value carried into a field is never kept so.
+    bool anyText = false;
+    bool singleFloat = false;   // a 4-byte float
+    bool holdsNaN = true;       // floats: NaN
+    bool holdsInfinity = true;  // floats: the infinities
+    bool holdsNul = true;       // text: the character U+0000
+    bool holdsEndOfDay = true;  // times: 24:00:00
+    QDate minDate;              // dates and time stamps; invalid when unbounded
+    QDate maxDate;
+};
+
 struct ColumnInfo {
     QString name;
     TFieldType type = ftUnknown;
@@ -22,6 +42,7 @@ struct ColumnInfo {
     bool hasRange = false;   // integers of a fixed width
     qint64 minValue = 0;
     qint64 maxValue = 0;
+    ColumnLimits limits;
 };
 
 // One posted change of the pending-update store, as the driver writes it.

@@ -16,12 +16,14 @@ FieldKind KindOf(TFieldType type) {
         case ftCurrency:
             return FieldKind::Float;
         case ftBCD:
+        case ftFMTBcd:
             return FieldKind::Bcd;
         case ftDate:
             return FieldKind::Date;
         case ftTime:
             return FieldKind::Time;
         case ftDateTime:
+        case ftTimeStamp:
             return FieldKind::DateTime;
         case ftBytes:
         case ftVarBytes:

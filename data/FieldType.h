@@ -52,10 +52,10 @@ enum class FieldKind {
     Integer,
     Boolean,
     Float,
-    Bcd,
+    Bcd,  // exact decimals
     Date,
     Time,
-    DateTime,
+    DateTime,  // with a time zone for ftTimeStamp
     Bytes,
     Blob,
     TextBlob,  // a blob whose bytes are UTF-8 text

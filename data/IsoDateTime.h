@@ -1,30 +1,35 @@
 #pragma once
 
+#include "data/Temporal.h"
+
 #include <QByteArray>
 #include <QDate>
-#include <QTime>
 
 // ISO-8601 dates and times as databases store them in text ("2026-12-08", "14:05:09.250",
-// "2026-12-08 14:05:09"), parsed and written without the general-purpose Qt machinery, which is
-// far too slow for reading millions of rows.
+// "2026-12-08 14:05:09.123456+01:00"), parsed and written without the general-purpose Qt
+// machinery, which is far too slow for reading millions of rows.
 namespace IsoDateTime {
 
 bool ParseDate(const char* text, int length, QDate& date);
-// Fractions beyond milliseconds are rounded off.
-bool ParseTime(const char* text, int length, QTime& time);
-// A date alone reads as midnight; the separator may be a blank or 'T'.
-bool ParseDateTime(const char* text, int length, QDate& date, QTime& time);
+// "hh:mm", "hh:mm:ss" and a fraction of up to nine digits, those beyond the microsecond zero:
+// a time that would lose digits is no time here. "24:00:00" is the end of the day.
+bool ParseTime(const char* text, int length, TimeOfDay& time);
+// A date alone reads as midnight; the separator may be a blank or 'T'. A zone after the time
+// ("Z", "+01", "+01:00", "-0530", with or without a blank before it) makes the stamp zoned.
+bool ParseTimeStamp(const char* text, int length, TimeStamp& stamp);
 
 // The same texts written into `out`, which has room for WriteRoom bytes; they return the
-// length.
-constexpr int WriteRoom = 48;
+// length. Fractions are written as three digits when they are whole milliseconds, else six,
+// and not at all when zero.
+constexpr int WriteRoom = 64;
 int WriteDate(char* out, const QDate& date);
-int WriteTime(char* out, const QTime& time);
-int WriteDateTime(char* out, const QDate& date, const QTime& time);
+int WriteTime(char* out, const TimeOfDay& time);
+int WriteTimeStamp(char* out, const TimeStamp& stamp, char separator = ' ');
+// An offset from UTC: "+01:00", "-05:30", seconds only when there are any.
+int WriteZone(char* out, qint32 offset);
 
 QByteArray FormatDate(const QDate& date);
-// Milliseconds only when there are any.
-QByteArray FormatTime(const QTime& time);
-QByteArray FormatDateTime(const QDate& date, const QTime& time);
+QByteArray FormatTime(const TimeOfDay& time);
+QByteArray FormatTimeStamp(const TimeStamp& stamp, char separator = ' ');
 
 }  // namespace IsoDateTime

@@ -2,9 +2,7 @@
 
 #include <QDataStream>
 #include <QDate>
-#include <QDateTime>
 #include <QIODevice>
-#include <QTime>
 #include <QVarLengthArray>
 #include <cstdlib>
 #include <cstring>
@@ -17,7 +15,12 @@ constexpr Tag Null = PackedValue::Null, Integer = PackedValue::Integer, False = 
               True = PackedValue::True, Double = PackedValue::Double,
               Latin1Text = PackedValue::Latin1Text, Utf16Text = PackedValue::Utf16Text,
               Date = PackedValue::Date, Time = PackedValue::Time, DateTime = PackedValue::DateTime,
-              Bytes = PackedValue::Bytes, Other = PackedValue::Other;
+              ZonedDateTime = PackedValue::ZonedDateTime, Bytes = PackedValue::Bytes,
+              Other = PackedValue::Other;
+
+// The exact time forms are no types of Qt's own: they get ids of their own, placed where the
+// switches below can name them.
+enum ValueType { TimeOfDayType = -2, TimeStampType = -3 };
 
 template <typename T>
 void put(QByteArray& out, T value) {
@@ -50,16 +53,38 @@ bool isLatin1(const QString& text) {
     return true;
 }
 
-void encodeValue(QByteArray& out, const QVariant& value) {
-    if (!value.isValid()) {
-        out.append(Null);
-        return;
-    }
-    int type = value.typeId();
-    if (type == QMetaType::QDateTime && value.toDateTime().timeSpec() != Qt::UTC &&
-        value.toDateTime().timeSpec() != Qt::LocalTime)
-        type = QMetaType::UnknownType;  // a zone or an offset: kept whole below
+template <typename T>
+const T& held(const QVariant& value) {
+    return *static_cast<const T*>(value.constData());
+}
+
+// The type encodeValue writes a value as; UnknownType for what goes through QDataStream.
+int encodedType(const QVariant& value) {
+    if (!value.isValid())
+        return QMetaType::Void;
+    const int type = value.userType();
     switch (type) {
+        case QMetaType::LongLong:
+        case QMetaType::Bool:
+        case QMetaType::Double:
+        case QMetaType::QString:
+        case QMetaType::QDate:
+        case QMetaType::QByteArray:
+            return type;
+        default:
+            if (type == qMetaTypeId<TimeOfDay>())
+                return TimeOfDayType;
+            if (type == qMetaTypeId<TimeStamp>())
+                return TimeStampType;
+            return QMetaType::UnknownType;
+    }
+}
+
+void encodeValue(QByteArray& out, const QVariant& value) {
+    switch (encodedType(value)) {
+        case QMetaType::Void:
+            out.append(Null);
+            return;
         case QMetaType::LongLong:
             out.append(Integer);
             put<qint64>(out, value.toLongLong());
@@ -89,16 +114,17 @@ void encodeValue(QByteArray& out, const QVariant& value) {
             out.append(Date);
             put<qint64>(out, value.toDate().toJulianDay());
             return;
-        case QMetaType::QTime:
+        case TimeOfDayType:
             out.append(Time);
-            put<qint32>(out, value.toTime().isValid() ? value.toTime().msecsSinceStartOfDay() : -1);
+            put<qint64>(out, held<TimeOfDay>(value).usec);
             return;
-        case QMetaType::QDateTime: {
-            const QDateTime dt = value.toDateTime();
-            out.append(DateTime);
-            put<qint64>(out, dt.date().toJulianDay());
-            put<qint32>(out, dt.time().isValid() ? dt.time().msecsSinceStartOfDay() : -1);
-            put<qint8>(out, static_cast<qint8>(dt.timeSpec()));
+        case TimeStampType: {
+            const TimeStamp& stamp = held<TimeStamp>(value);
+            out.append(stamp.zoned ? ZonedDateTime : DateTime);
+            put<qint64>(out, stamp.date.toJulianDay());
+            put<qint64>(out, stamp.usec);
+            if (stamp.zoned)
+                put<qint32>(out, stamp.offset);
             return;
         }
         case QMetaType::QByteArray: {
@@ -125,36 +151,6 @@ char* place(char* at, T value) {
     return at + sizeof value;
 }
 
-template <typename T>
-const T& held(const QVariant& value) {
-    return *static_cast<const T*>(value.constData());
-}
-
-// The type encodeValue writes a value as; UnknownType for what goes through QDataStream.
-int encodedType(const QVariant& value) {
-    if (!value.isValid())
-        return QMetaType::Void;
-    const int type = value.typeId();
-    if (type == QMetaType::QDateTime) {
-        const Qt::TimeSpec spec = held<QDateTime>(value).timeSpec();
-        if (spec != Qt::UTC && spec != Qt::LocalTime)
-            return QMetaType::UnknownType;
-    }
-    switch (type) {
-        case QMetaType::LongLong:
-        case QMetaType::Bool:
-        case QMetaType::Double:
-        case QMetaType::QString:
-        case QMetaType::QDate:
-        case QMetaType::QTime:
-        case QMetaType::QDateTime:
-        case QMetaType::QByteArray:
-            return type;
-        default:
-            return QMetaType::UnknownType;
-    }
-}
-
 // Bytes encodeValue writes for the value, or -1 for a value that goes through QDataStream.
 qsizetype encodedSize(const QVariant& value) {
     switch (encodedType(value)) {
@@ -165,10 +161,10 @@ qsizetype encodedSize(const QVariant& value) {
         case QMetaType::Double:
         case QMetaType::QDate:
             return 1 + 8;
-        case QMetaType::QTime:
-            return 1 + 4;
-        case QMetaType::QDateTime:
-            return 1 + 8 + 4 + 1;
+        case TimeOfDayType:
+            return 1 + 8;
+        case TimeStampType:
+            return held<TimeStamp>(value).zoned ? 1 + 8 + 8 + 4 : 1 + 8 + 8;
         case QMetaType::QString: {
             const QString& text = held<QString>(value);
             return 1 + 4 + (isLatin1(text) ? text.size() : text.size() * 2);
@@ -212,18 +208,15 @@ char* encodeValueInPlace(char* at, const QVariant& value, qsizetype measured) {
         case QMetaType::QDate:
             *at++ = Date;
             return place<qint64>(at, held<QDate>(value).toJulianDay());
-        case QMetaType::QTime: {
-            const QTime& time = held<QTime>(value);
+        case TimeOfDayType:
             *at++ = Time;
-            return place<qint32>(at, time.isValid() ? time.msecsSinceStartOfDay() : -1);
-        }
-        case QMetaType::QDateTime: {
-            const QDateTime& dt = held<QDateTime>(value);
-            const QTime time = dt.time();
-            *at++ = DateTime;
-            at = place<qint64>(at, dt.date().toJulianDay());
-            at = place<qint32>(at, time.isValid() ? time.msecsSinceStartOfDay() : -1);
-            return place<qint8>(at, static_cast<qint8>(dt.timeSpec()));
+            return place<qint64>(at, held<TimeOfDay>(value).usec);
+        case TimeStampType: {
+            const TimeStamp& stamp = held<TimeStamp>(value);
+            *at++ = stamp.zoned ? ZonedDateTime : DateTime;
+            at = place<qint64>(at, stamp.date.toJulianDay());
+            at = place<qint64>(at, stamp.usec);
+            return stamp.zoned ? place<qint32>(at, stamp.offset) : at;
         }
         case QMetaType::QByteArray: {
             const QByteArray& bytes = held<QByteArray>(value);
@@ -246,21 +239,6 @@ QByteArray encodeByAppending(const Row& row) {
         encodeValue(out, value);
     out.squeeze();
     return out;
-}
-
-QTime timeOf(qint32 ms) {
-    return ms < 0 ? QTime() : QTime::fromMSecsSinceStartOfDay(ms);
-}
-
-// Julian day of 1970-01-01, and the days around it whose milliseconds fit a qint64.
-constexpr qint64 EpochDay = 2440588;
-constexpr qint64 EpochReach = 100000000000LL;
-
-QDateTime dateTimeOf(qint64 day, qint32 ms, Qt::TimeSpec spec) {
-    // UTC needs no calendar: the count of milliseconds is the value.
-    if (spec == Qt::UTC && ms >= 0 && std::llabs(day - EpochDay) < EpochReach)
-        return QDateTime::fromMSecsSinceEpoch((day - EpochDay) * 86400000 + ms, Qt::UTC);
-    return QDateTime(QDate::fromJulianDay(day), timeOf(ms), spec);
 }
 
 }  // namespace
@@ -302,12 +280,13 @@ void Unpack(const QByteArray& packed, std::vector<PackedValue>& values) {
                 value.real = take<double>(at);
                 break;
             case Time:
-                value.ms = take<qint32>(at);
+                value.usec = take<qint64>(at);
                 break;
             case DateTime:
+            case ZonedDateTime:
                 value.integer = take<qint64>(at);
-                value.ms = take<qint32>(at);
-                value.spec = take<qint8>(at);
+                value.usec = take<qint64>(at);
+                value.offset = value.kind == ZonedDateTime ? take<qint32>(at) : 0;
                 break;
             case Latin1Text:
             case Bytes:
@@ -347,9 +326,16 @@ QVariant ToVariant(const PackedValue& value) {
         case Date:
             return QDate::fromJulianDay(value.integer);
         case Time:
-            return timeOf(value.ms);
+            return QVariant::fromValue(TimeOfDay{value.usec});
         case DateTime:
-            return dateTimeOf(value.integer, value.ms, static_cast<Qt::TimeSpec>(value.spec));
+        case ZonedDateTime: {
+            TimeStamp stamp;
+            stamp.date = QDate::fromJulianDay(value.integer);
+            stamp.usec = value.usec;
+            stamp.zoned = value.kind == ZonedDateTime;
+            stamp.offset = value.offset;
+            return QVariant::fromValue(stamp);
+        }
         case Bytes:
             return QByteArray(value.data, value.size);
         case Other: {

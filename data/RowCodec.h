@@ -20,23 +20,23 @@ struct PackedValue {
         False,
         True,
         Double,
-        Latin1Text,  // `data`, `size` characters
-        Utf16Text,   // `data`, `size` UTF-16 units, not aligned
-        Date,        // `integer`: the Julian day
-        Time,        // `ms` since midnight, -1 for an invalid time
-        DateTime,    // `integer`: the Julian day, `ms`, `spec`
-        Bytes,       // `data`, `size` bytes
-        Other,       // anything else, only through ToVariant()
+        Latin1Text,     // `data`, `size` characters
+        Utf16Text,      // `data`, `size` UTF-16 units, not aligned
+        Date,           // `integer`: the Julian day
+        Time,           // `usec` since midnight
+        DateTime,       // `integer`: the Julian day, `usec` of the day
+        ZonedDateTime,  // as DateTime, and `offset` from UTC in seconds
+        Bytes,          // `data`, `size` bytes
+        Other,          // anything else, only through ToVariant()
     };
     Kind kind = Null;
-    qint8 spec = 0;
     qint32 size = 0;
-    qint32 ms = 0;
+    qint32 offset = 0;
     qint64 integer = 0;
+    qint64 usec = 0;
     double real = 0;
     const char* data = nullptr;
 };
-
 // The values of a packed row, pointing into `packed`, which must outlive them.
 void Unpack(const QByteArray& packed, std::vector<PackedValue>& values);
 QVariant ToVariant(const PackedValue& value);

@@ -24,10 +24,14 @@ void TField::store(QVariant canonical) {
 }
 
 bool TField::IsNullValue() const {
+    // An empty text or blob is a value, except that a blob emptied in the record being edited
+    // counts as cleared.
     const QVariant& value = Value();
     if (!value.isValid())
         return true;
-    return IsBlobField() && value.toByteArray().isEmpty();
+    const TableState state = m_table.State();
+    return IsBlobField() && (state == TableState::Insert || state == TableState::Edit) &&
+           value.toByteArray().isEmpty();
 }
 
 void TField::requireBlob() const {
@@ -76,5 +80,5 @@ void TField::SaveBlobTo(TMemoryStream& stream) const {
 void TField::LoadBlobFrom(TMemoryStream& stream) {
     requireBlob();
     // The whole stream, wherever its position stands.
-    store(QVariant(stream.Data()));
+    store(FieldConvert::FromValue(m_info, QVariant(stream.Data())));
 }

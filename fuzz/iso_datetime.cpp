@@ -7,7 +7,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const char* text = input.bytes.constData();
     const int length = static_cast<int>(input.bytes.size());
     QDate date;
-    QTime time;
+    TimeOfDay time;
+    TimeStamp stamp;
     if (IsoDateTime::ParseDate(text, length, date)) {
         const QByteArray again = IsoDateTime::FormatDate(date);
         QDate reread;
@@ -15,18 +16,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(reread == date);
     }
     if (IsoDateTime::ParseTime(text, length, time)) {
+        FUZZ_CHECK(TimeOfDay::isValid(time.usec));
         const QByteArray again = IsoDateTime::FormatTime(time);
-        QTime reread;
+        TimeOfDay reread;
         FUZZ_CHECK(IsoDateTime::ParseTime(again.constData(), int(again.size()), reread));
         FUZZ_CHECK(reread == time);
     }
-    if (IsoDateTime::ParseDateTime(text, length, date, time)) {
-        const QByteArray again = IsoDateTime::FormatDateTime(date, time);
-        QDate rereadDate;
-        QTime rereadTime;
-        FUZZ_CHECK(IsoDateTime::ParseDateTime(again.constData(), int(again.size()), rereadDate,
-                                              rereadTime));
-        FUZZ_CHECK(rereadDate == date && rereadTime == time);
+    if (IsoDateTime::ParseTimeStamp(text, length, stamp)) {
+        FUZZ_CHECK(stamp.usec >= 0 && stamp.usec < UsecPerDay);
+        const QByteArray again = IsoDateTime::FormatTimeStamp(stamp);
+        TimeStamp reread;
+        FUZZ_CHECK(IsoDateTime::ParseTimeStamp(again.constData(), int(again.size()), reread));
+        FUZZ_CHECK(reread == stamp);
     }
     return 0;
 }

@@ -90,12 +90,8 @@ QString InsertStatement::ExactNumber(const TField& field) {
                 return FieldConvert::FormatFloat(value);
             return shortestFloat(value);
         }
-        case FieldKind::Bcd: {
-            QString exact;
-            if (!FieldConvert::NormalizeDecimal(field.Value().toString(), -1, exact))
-                return field.ReadText();
-            return exact.replace(QLatin1Char('.'), QLocale().decimalPoint());
-        }
+        case FieldKind::Bcd:
+            return field.ReadText();
         default:
             return field.ReadText();
     }

@@ -1,76 +1,15 @@
 #include "transfer/ValueCarry.h"
 
-#include "data/FieldConvert.h"
 #include "data/TField.h"
 #include "data/TMemoryStream.h"
 
-#include <QLocale>
-#include <cmath>
-
 namespace {
-
-bool isDecimalType(TFieldType type) {
-    return type == ftBCD || type == ftFMTBcd;
-}
-
-// The shortest decimal text that reads back as the same double, without an exponent.
-QString exactDecimal(double value) {
-    QString plain;
-    FieldConvert::NormalizeDecimal(QString::number(value, 'g', QLocale::FloatingPointShortest), -1,
-                                   plain);
-    return plain;
-}
-
-void carryText(const TField& source, TField& target) {
-    const FieldKind kind = KindOf(source.FieldType());
-    // Between fields of one kind the value itself is what the text would give back, and more:
-    // text forms of floats and times are rounded for reading, and parsing text is slow.
-    if (kind == KindOf(target.FieldType())) {
-        const QVariant& value = source.Value();
-        // As text, an empty string makes the target null.
-        if (kind == FieldKind::Text && value.toString().isEmpty())
-            target.Clear();
-        else
-            target.SetValue(value);
-        return;
-    }
-    if (kind == FieldKind::Float && isDecimalType(target.FieldType())) {
-        const double value = source.Value().toDouble();
-        if (std::isfinite(value)) {
-            target.SetValue(exactDecimal(value));
-            return;
-        }
-    }
-    target.WriteText(source.ReadText());
-}
-
-void carryNumber(const TField& source, TField& target) {
-    const TFieldType to = target.FieldType();
-    if (source.FieldType() == ftBCD) {
-        // A decimal keeps every digit in a decimal or integer target; a double would not.
-        QString decimal;
-        FieldConvert::NormalizeDecimal(source.Value().toString(), -1, decimal);
-        const bool integral = !decimal.contains(QLatin1Char('.'));
-        if (isDecimalType(to) || (KindOf(to) == FieldKind::Integer && integral)) {
-            target.SetValue(decimal);
-            return;
-        }
-    } else if (KindOf(source.FieldType()) == FieldKind::Float && to == ftFMTBcd) {
-        const double value = source.ReadNumber();
-        if (std::isfinite(value)) {
-            target.SetValue(exactDecimal(value));
-            return;
-        }
-    }
-    target.WriteNumber(source.ReadNumber());
-}
 
 void carryBlob(const TField& source, TField& target) {
     // A memo into a text field (an engine without memos, PostgreSQL's text) carries its text;
     // as bytes it could not arrive at all.
-    if (KindOf(source.FieldType()) == FieldKind::TextBlob &&
-        KindOf(target.FieldType()) == FieldKind::Text) {
-        target.WriteText(source.ReadText());
+    if (KindOf(source.FieldType()) == FieldKind::TextBlob && !target.IsBlobField()) {
+        target.SetValue(source.Value());
         return;
     }
     TMemoryStream stream;
@@ -104,26 +43,24 @@ CarryRule CarryRuleFor(bool noTypeComparison, TFieldType sourceType) {
 }
 
 void CarryValue(CarryRule rule, const TField& source, TField& target) {
-    if (!source.Value().isValid()) {
+    const QVariant& value = source.Value();
+    if (!value.isValid()) {
         target.Clear();
         return;
     }
-    switch (rule) {
-        case CarryRule::Text:
-            carryText(source, target);
-            break;
-        case CarryRule::Blob:
-            carryBlob(source, target);
-            break;
-        case CarryRule::DateTime:
-            // The day count holds milliseconds; the value itself may hold more.
-            if (KindOf(source.FieldType()) == KindOf(target.FieldType()))
-                target.SetValue(source.Value());
-            else
-                target.WriteDateTime(source.ReadDateTime());
-            break;
-        case CarryRule::Number:
-            carryNumber(source, target);
-            break;
+    if (rule == CarryRule::Blob) {
+        carryBlob(source, target);
+        return;
     }
+    const FieldKind to = KindOf(target.FieldType());
+    if (rule == CarryRule::Number &&
+        (to == FieldKind::Date || to == FieldKind::Time || to == FieldKind::DateTime)) {
+        // A number into a date is a day count.
+        target.WriteNumber(source.ReadNumber());
+        return;
+    }
+    // Text, numbers and dates: the target takes the value itself where its kind is the
+    // source's, and converts it exactly where not (text it parses, a number it writes with
+    // every digit), so no rule needs a text form that rounds.
+    target.SetValue(value);
 }

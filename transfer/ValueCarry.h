@@ -15,8 +15,8 @@ enum class CarryRule {
 // With type comparison on, every value goes as text; with it off, by the source's type.
 CarryRule CarryRuleFor(bool noTypeComparison, TFieldType sourceType);
 
-// Carries the source's current value into the target's record by the rule. A null source value
-// makes the target null. Where the rule's path would drop part of a value (a float's last
-// digits in its text, fractions of a second, decimal digits beyond a double's), the value is
-// carried exactly instead; what fails on the rule's path still fails.
+// Carries the source's current value into the target's record by the rule. NULL stays NULL and
+// '' stays ''. The value goes in its exact form (see data/Row.h): a rule picks how it is read,
+// never a text form that would round it, and a value the target cannot hold fails with a
+// message that names the field, the value and the limit.
 void CarryValue(CarryRule rule, const TField& source, TField& target);

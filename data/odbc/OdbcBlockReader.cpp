@@ -1,10 +1,10 @@
 #include "data/odbc/OdbcBlockReader.h"
 
+#include "data/Decimal.h"
 #include "data/IsoDateTime.h"
 #include "data/odbc/OdbcSession.h"
 
 #include <sqlext.h>
-#include <QDateTime>
 #include <algorithm>
 #include <cstring>
 
@@ -159,16 +159,15 @@ QVariant OdbcBlockReader::value(const Column& buffer, int column, int row) const
             return QVariant(text());
         }
         case FieldKind::Time: {
-            QTime time;
+            TimeOfDay time;
             if (IsoDateTime::ParseTime(at, length, time))
-                return QVariant(time);
+                return QVariant::fromValue(time);
             return QVariant(text());
         }
         case FieldKind::DateTime: {
-            QDate date;
-            QTime time;
-            if (IsoDateTime::ParseDateTime(at, length, date, time))
-                return QVariant(QDateTime(date, time, Qt::UTC));
+            TimeStamp stamp;
+            if (IsoDateTime::ParseTimeStamp(at, length, stamp))
+                return QVariant::fromValue(stamp);
             return QVariant(text());
         }
         case FieldKind::Bytes:
@@ -178,7 +177,11 @@ QVariant OdbcBlockReader::value(const Column& buffer, int column, int row) const
             if (buffer.cType == SQL_C_CHAR)
                 return QVariant(QByteArray(at, length));
             return QVariant(text().toUtf8());
-        case FieldKind::Bcd:
+        case FieldKind::Bcd: {
+            const QString raw = text();
+            QString decimal;
+            return QVariant(Decimal::Normalize(raw, decimal) ? decimal : raw);
+        }
         case FieldKind::Text:
             break;
     }

@@ -1,9 +1,10 @@
 #include "data/odbc/OdbcKey.h"
 
+#include "data/Decimal.h"
 #include "data/Exceptions.h"
+#include "data/IsoDateTime.h"
 #include "data/KeyCodec.h"
 
-#include <QDateTime>
 #include <cmath>
 
 namespace OdbcKey {
@@ -36,18 +37,26 @@ QByteArray Encode(const OdbcRelation& relation, const Row& values) {
                 codec.appendInt(value.toLongLong());
                 break;
             case FieldKind::Float:
-            case FieldKind::Bcd:
                 codec.appendDouble(value.toDouble());
                 break;
+            case FieldKind::Bcd: {
+                // The double orders the keys; the digits, which it may not hold, follow it.
+                double real = 0;
+                Decimal::ToDouble(value.toString(), real);
+                codec.appendDouble(real);
+                codec.appendText(value.toString());
+                break;
+            }
             case FieldKind::Date:
-                codec.appendText(value.toDate().toString(Qt::ISODate));
+                codec.appendText(QString::fromLatin1(IsoDateTime::FormatDate(value.toDate())));
                 break;
             case FieldKind::Time:
-                codec.appendText(value.toTime().toString(Qt::ISODateWithMs));
+                codec.appendText(
+                    QString::fromLatin1(IsoDateTime::FormatTime(value.value<TimeOfDay>())));
                 break;
             case FieldKind::DateTime:
-                codec.appendText(
-                    value.toDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")));
+                codec.appendText(QString::fromLatin1(
+                    IsoDateTime::FormatTimeStamp(value.value<TimeStamp>(), 'T')));
                 break;
             case FieldKind::Bytes:
             case FieldKind::Blob:
@@ -63,16 +72,21 @@ QByteArray Encode(const OdbcRelation& relation, const Row& values) {
 
 Row Decode(const OdbcRelation& relation, const QByteArray& bookmark) {
     const QVector<QVariant> parts = decoded(bookmark);
-    if (parts.size() != relation.key.size())
-        invalid();
     Row values;
-    for (int i = 0; i < parts.size(); ++i) {
-        const OdbcColumn& column = relation.columns[relation.key[i]];
-        const QVariant& part = parts[i];
+    int at = 0;
+    const auto next = [&]() -> const QVariant& {
+        if (at >= parts.size())
+            invalid();
+        return parts[at++];
+    };
+    for (int c : relation.key) {
+        const OdbcColumn& column = relation.columns[c];
+        const QVariant& part = next();
         if (!part.isValid()) {
             values.append(QVariant());
             continue;
         }
+        const QByteArray iso = part.toString().toLatin1();
         switch (KindOf(column.info.type)) {
             case FieldKind::Integer:
                 values.append(QVariant(part.toLongLong()));
@@ -83,23 +97,28 @@ Row Decode(const OdbcRelation& relation, const QByteArray& bookmark) {
             case FieldKind::Float:
                 values.append(QVariant(part.toDouble()));
                 break;
-            case FieldKind::Bcd: {
-                const double d = part.toDouble();
-                values.append(QVariant(d == std::floor(d) && std::abs(d) < 1e15
-                                           ? QString::number(qlonglong(d))
-                                           : QString::number(d, 'g', 15)));
+            case FieldKind::Bcd:
+                values.append(QVariant(next().toString()));
+                break;
+            case FieldKind::Date: {
+                QDate date;
+                if (!IsoDateTime::ParseDate(iso.constData(), int(iso.size()), date))
+                    invalid();
+                values.append(QVariant(date));
                 break;
             }
-            case FieldKind::Date:
-                values.append(QVariant(QDate::fromString(part.toString(), Qt::ISODate)));
+            case FieldKind::Time: {
+                TimeOfDay time;
+                if (!IsoDateTime::ParseTime(iso.constData(), int(iso.size()), time))
+                    invalid();
+                values.append(QVariant::fromValue(time));
                 break;
-            case FieldKind::Time:
-                values.append(QVariant(QTime::fromString(part.toString(), Qt::ISODateWithMs)));
-                break;
+            }
             case FieldKind::DateTime: {
-                QDateTime dt = QDateTime::fromString(part.toString(), Qt::ISODateWithMs);
-                dt.setTimeSpec(Qt::UTC);
-                values.append(QVariant(dt));
+                TimeStamp stamp;
+                if (!IsoDateTime::ParseTimeStamp(iso.constData(), int(iso.size()), stamp))
+                    invalid();
+                values.append(QVariant::fromValue(stamp));
                 break;
             }
             case FieldKind::Bytes:
@@ -111,6 +130,8 @@ Row Decode(const OdbcRelation& relation, const QByteArray& bookmark) {
                 break;
         }
     }
+    if (at != parts.size())
+        invalid();
     return values;
 }
 

@@ -1,9 +1,10 @@
 #include "data/odbc/OdbcParams.h"
 
+#include "data/Decimal.h"
+#include "data/IsoDateTime.h"
 #include "data/odbc/OdbcSession.h"
 
 #include <sqlext.h>
-#include <QDateTime>
 #include <cmath>
 
 namespace {
@@ -82,7 +83,9 @@ OdbcValue OdbcValue::of(const QVariant& value, const OdbcColumn& column) {
                 v.sqlType = SQL_NUMERIC;
                 v.size = 19;
                 v.digits = 4;
-                v.data = QByteArray::number(value.toDouble(), 'f', 4);
+                QString decimal;
+                Decimal::FromDouble(value.toDouble(), decimal);
+                v.data = decimal.toLatin1();
                 return v;
             }
             v.cType = SQL_C_DOUBLE;
@@ -107,8 +110,13 @@ OdbcValue OdbcValue::of(const QVariant& value, const OdbcColumn& column) {
             }
             break;
         case FieldKind::Time:
-            if (value.typeId() == QMetaType::QTime) {
-                const QTime t = value.toTime();
+            if (value.userType() == qMetaTypeId<TimeOfDay>()) {
+                const TimeOfDay t = value.value<TimeOfDay>();
+                // The time structure has no fraction and no 24:00:00: those go as text.
+                if (t.fraction() != 0 || t.usec == UsecPerDay) {
+                    setText(v, QString::fromLatin1(IsoDateTime::FormatTime(t)), SQL_VARCHAR, true);
+                    return v;
+                }
                 SQL_TIME_STRUCT s{SQLUSMALLINT(t.hour()), SQLUSMALLINT(t.minute()),
                                   SQLUSMALLINT(t.second())};
                 v.cType = SQL_C_TYPE_TIME;
@@ -120,22 +128,18 @@ OdbcValue OdbcValue::of(const QVariant& value, const OdbcColumn& column) {
             }
             break;
         case FieldKind::DateTime:
-            if (value.typeId() == QMetaType::QDateTime) {
-                const QDateTime dt = value.toDateTime();
-                const QDate d = dt.date();
-                const QTime t = dt.time();
-                // Fractions beyond the column's digits would be refused as truncation.
+            if (value.userType() == qMetaTypeId<TimeStamp>()) {
+                const TimeStamp stamp = value.value<TimeStamp>();
+                const QDate d = stamp.date;
+                const TimeOfDay t = stamp.time();
                 const int digits = std::clamp<int>(column.digits, 0, 9);
-                SQLUINTEGER fraction = SQLUINTEGER(t.msec()) * 1000000u;
-                const auto unit = SQLUINTEGER(std::pow(10.0, 9 - digits));
-                fraction -= fraction % unit;
                 SQL_TIMESTAMP_STRUCT s{SQLSMALLINT(d.year()),
                                        SQLUSMALLINT(d.month()),
                                        SQLUSMALLINT(d.day()),
                                        SQLUSMALLINT(t.hour()),
                                        SQLUSMALLINT(t.minute()),
                                        SQLUSMALLINT(t.second()),
-                                       fraction};
+                                       SQLUINTEGER(t.fraction()) * 1000u};
                 v.cType = SQL_C_TYPE_TIMESTAMP;
                 v.sqlType = SQL_TYPE_TIMESTAMP;
                 v.size = SQLULEN(digits > 0 ? 20 + digits : 19);
@@ -153,6 +157,14 @@ OdbcValue OdbcValue::of(const QVariant& value, const OdbcColumn& column) {
             v.digits = 0;
             return v;
         case FieldKind::TextBlob:
+            if (value.userType() == QMetaType::QByteArray && column.utf8Text) {
+                // UTF-8 as it is: a decoded copy would replace what is no UTF-8.
+                v.cType = SQL_C_CHAR;
+                v.sqlType = isCharType(column.sqlType) ? column.sqlType : SQL_LONGVARCHAR;
+                v.data = value.toByteArray();
+                v.size = SQLULEN(std::max<qsizetype>(1, v.data.size()));
+                return v;
+            }
             setText(v, QString::fromUtf8(value.toByteArray()),
                     isCharType(column.sqlType) ? column.sqlType : SQL_WLONGVARCHAR,
                     column.utf8Text);

@@ -1,10 +1,10 @@
 #include "data/odbc/OdbcRead.h"
 
+#include "data/Decimal.h"
 #include "data/IsoDateTime.h"
 #include "data/odbc/OdbcSession.h"
 
 #include <sqlext.h>
-#include <QDateTime>
 
 namespace OdbcRead {
 
@@ -125,15 +125,16 @@ QVariant Value(const OdbcSession& session, SQLHSTMT stmt, SQLUSMALLINT column, T
             if (length == SQL_NULL_DATA)
                 return QVariant();
             const int n = int(std::clamp<SQLLEN>(length, 0, SQLLEN(sizeof(text)) - 1));
-            QDate date;
-            QTime time;
             const FieldKind kind = KindOf(type);
+            QDate date;
+            TimeOfDay time;
+            TimeStamp stamp;
             if (kind == FieldKind::Date && IsoDateTime::ParseDate(text, n, date))
                 return QVariant(date);
             if (kind == FieldKind::Time && IsoDateTime::ParseTime(text, n, time))
-                return QVariant(time);
-            if (kind == FieldKind::DateTime && IsoDateTime::ParseDateTime(text, n, date, time))
-                return QVariant(QDateTime(date, time, Qt::UTC));
+                return QVariant::fromValue(time);
+            if (kind == FieldKind::DateTime && IsoDateTime::ParseTimeStamp(text, n, stamp))
+                return QVariant::fromValue(stamp);
             // Kept as it stands rather than lost.
             return QVariant(QString::fromUtf8(text, n));
         }
@@ -147,7 +148,13 @@ QVariant Value(const OdbcSession& session, SQLHSTMT stmt, SQLUSMALLINT column, T
             const QString text = Text(session, stmt, column);
             return text.isNull() ? QVariant() : QVariant(text.toUtf8());
         }
-        case FieldKind::Bcd:
+        case FieldKind::Bcd: {
+            const QString text = Text(session, stmt, column);
+            QString decimal;
+            if (text.isNull())
+                return QVariant();
+            return QVariant(Decimal::Normalize(text, decimal) ? decimal : text);
+        }
         case FieldKind::Text:
             break;
     }

@@ -4,6 +4,7 @@
 
 #include <sqlext.h>
 
+#include <algorithm>
 #include <limits>
 
 namespace OdbcTypeMap {
@@ -14,6 +15,43 @@ void setRange(ColumnInfo& info, qint64 min, qint64 max) {
     info.hasRange = true;
     info.minValue = min;
     info.maxValue = max;
+}
+
+// What the engine behind the driver stores beyond the column's type: MariaDB and MySQL keep no
+// NaN or infinity, PostgreSQL no NUL in text; a column reports its decimal digits and the
+// fraction digits of its times.
+void setLimits(OdbcColumn& column, const QString& typeName, OdbcDialect::Engine engine) {
+    ColumnLimits& limits = column.info.limits;
+    const bool mysql = engine == OdbcDialect::Engine::MySQL;
+    limits.holdsNaN = !mysql && engine != OdbcDialect::Engine::SqlServer;
+    limits.holdsInfinity = limits.holdsNaN;
+    limits.holdsNul = engine != OdbcDialect::Engine::PostgreSQL;
+    switch (column.sqlType) {
+        case SQL_DECIMAL:
+        case SQL_NUMERIC:
+            if (column.columnSize > 0) {
+                limits.precision = int(column.columnSize);
+                limits.scale = std::max<int>(0, column.digits);
+            }
+            break;
+        case SQL_REAL:
+            limits.singleFloat = true;
+            break;
+        case SQL_TYPE_TIME:
+        case SQL_TIME:
+        case SQL_TYPE_TIMESTAMP:
+        case SQL_TIMESTAMP:
+            limits.fractionDigits = std::clamp<int>(column.digits, 0, 6);
+            break;
+        default:
+            break;
+    }
+    if (mysql) {
+        // The ranges MariaDB and MySQL document for their date types.
+        const bool stamp = typeName == QLatin1String("timestamp");
+        limits.minDate = stamp ? QDate(1970, 1, 2) : QDate(1000, 1, 1);
+        limits.maxDate = stamp ? QDate(2038, 1, 18) : QDate(9999, 12, 31);
+    }
 }
 
 int textSize(const OdbcColumn& column) {
@@ -40,9 +78,11 @@ void MapColumn(OdbcColumn& column, const QString& typeName, OdbcDialect::Engine 
         info.hasRange = mapped.hasRange;
         info.minValue = mapped.minValue;
         info.maxValue = mapped.maxValue;
+        info.limits = mapped.limits;
         column.comparable = !IsBlobType(info.type);
         return;
     }
+    setLimits(column, name, engine);
     if (name == QLatin1String("bool") || name == QLatin1String("boolean")) {
         // Some drivers report booleans as one-character text.
         info.type = ftBoolean;
@@ -51,6 +91,8 @@ void MapColumn(OdbcColumn& column, const QString& typeName, OdbcDialect::Engine 
     }
     if (name.contains(QLatin1String("money"))) {
         info.type = ftCurrency;
+        // Money keeps cents (PostgreSQL) or four places (SQL Server), and rounds the rest away.
+        info.limits.scale = engine == OdbcDialect::Engine::PostgreSQL ? 2 : 4;
         // Engines compare money with money only.
         column.comparable = false;
         return;

@@ -148,6 +148,7 @@ void loadColumns(PgSession& session, PgRelation& relation) {
         column.info.type = type_.fieldType;
         column.info.size = type_.size;
         column.info.hasRange = type_.hasRange;
+        column.info.limits = type_.limits;
         column.info.minValue = type_.minValue;
         column.info.maxValue = type_.maxValue;
         column.info.generated = autoIncrement || column.generatedStored;

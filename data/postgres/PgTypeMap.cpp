@@ -1,5 +1,6 @@
 #include "data/postgres/PgTypeMap.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -55,7 +56,9 @@ int numericScale(int typmod) {
 
 }  // namespace
 
-PgTypeInfo PgMapType(unsigned baseType, int typmod, bool autoIncrement) {
+namespace {
+
+PgTypeInfo mapType(unsigned baseType, int typmod, bool autoIncrement) {
     switch (baseType) {
         case Int2Oid:
             return integer(ftSmallint, std::numeric_limits<qint16>::min(),
@@ -108,4 +111,41 @@ PgTypeInfo PgMapType(unsigned baseType, int typmod, bool autoIncrement) {
         default:
             return simple(PgKind::Other, ftString);
     }
+}
+
+}  // namespace
+
+PgTypeInfo PgMapType(unsigned baseType, int typmod, bool autoIncrement) {
+    PgTypeInfo info = mapType(baseType, typmod, autoIncrement);
+    ColumnLimits& limits = info.limits;
+    // Text of every type ends at a NUL on its way into the server.
+    limits.holdsNul = false;
+    switch (baseType) {
+        case Float4Oid:
+            limits.singleFloat = true;
+            break;
+        case MoneyOid:
+            limits.scale = 2;
+            break;
+        case NumericOid:
+            if (typmod >= VarHdrSize && numericScale(typmod) >= 0) {
+                limits.precision = ((typmod - VarHdrSize) >> 16) & 0xffff;
+                limits.scale = numericScale(typmod);
+            }
+            break;
+        case DateOid:
+        case TimestampOid:
+        case TimestampTzOid:
+            // From 4713 BC to the last year the server's 64-bit counts reach.
+            limits.minDate = QDate(-4713, 11, 24);
+            limits.maxDate = baseType == DateOid ? QDate(5874897, 12, 31) : QDate(294276, 12, 31);
+            [[fallthrough]];
+        case TimeOid:
+            if (baseType != DateOid && typmod >= 0)
+                limits.fractionDigits = std::min(typmod, 6);
+            break;
+        default:
+            break;
+    }
+    return info;
 }

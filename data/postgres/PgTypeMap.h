@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/Driver.h"
 #include "data/FieldType.h"
 
 #include <QtGlobal>
@@ -29,6 +30,7 @@ struct PgTypeInfo {
     bool hasRange = false;
     qint64 minValue = 0;
     qint64 maxValue = 0;
+    ColumnLimits limits;
 };
 
 // `baseType` is the column's type with domains resolved; `typmod` its modifier (-1 for none).

@@ -1,13 +1,13 @@
 #include "data/postgres/PgValueText.h"
 
+#include "data/Decimal.h"
 #include "data/Exceptions.h"
+#include "data/Temporal.h"
 #include "data/TextExcerpt.h"
 #include "data/postgres/PgParams.h"
 #include "data/postgres/PgTemporal.h"
 
 #include <libpq-fe.h>
-#include <QDateTime>
-#include <QTime>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -74,10 +74,6 @@ void appendInteger(QByteArray& out, qlonglong value) {
     out.append(buf, static_cast<int>(r.ptr - buf));
 }
 
-qint64 usecOfTime(const QTime& time) {
-    return qint64(time.msecsSinceStartOfDay()) * 1000;
-}
-
 bool isNumber(const QVariant& value) {
     switch (value.typeId()) {
         case QMetaType::Int:
@@ -96,27 +92,19 @@ bool isFloat(const QVariant& value) {
     return value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float;
 }
 
-// Milliseconds from 1970-01-01 to 2000-01-01, the server's epoch.
-constexpr qint64 EpochOffsetMs = 946684800000LL;
-
-// A date-time as a plain date and time of day, without any zone conversion.
-void appendDateTime(QByteArray& out, const QDateTime& value) {
-    // A UTC date-time holds its milliseconds as they are, which spares two calendar
-    // conversions per value.
-    const qint64 usec = value.timeSpec() == Qt::UTC
-                            ? (value.toMSecsSinceEpoch() - EpochOffsetMs) * 1000
-                            : PgTemporal::daysFromDate(value.date()) * PgTemporal::UsecPerDay +
-                                  usecOfTime(value.time());
-    PgTemporal::appendTimestamp(out, usec, false);
+// A time stamp as the server counts it: microseconds from 2000-01-01, in UTC for a zoned one.
+qint64 serverUsec(const TimeStamp& stamp) {
+    const TimeStamp plain = stamp.zoned ? stamp.toUtc() : stamp;
+    return PgTemporal::daysFromDate(plain.date) * PgTemporal::UsecPerDay + plain.usec;
 }
 
-void appendZoneOffset(QByteArray& out, int seconds) {
-    out.append(seconds < 0 ? '-' : '+');
-    seconds = std::abs(seconds);
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60,
-                  seconds % 60);
-    out.append(buf);
+TimeStamp stampOf(qint64 usec) {
+    const qint64 days =
+        usec >= 0 ? usec / PgTemporal::UsecPerDay : -((-usec - 1) / PgTemporal::UsecPerDay) - 1;
+    TimeStamp stamp;
+    stamp.date = PgTemporal::dateFromDays(days);
+    stamp.usec = usec - days * PgTemporal::UsecPerDay;
+    return stamp;
 }
 
 // Text in COPY's text format: backslash starts an escape, tab and newline are delimiters.
@@ -218,7 +206,7 @@ void appendServerText(PgKind kind, const QVariant& value, QByteArray& out, bool 
         case PgKind::Money:
         case PgKind::Numeric:
             if (isFloat(value))
-                appendDouble(out, value.toDouble(), kind == PgKind::Money);
+                appendDouble(out, value.toDouble(), kind != PgKind::Float);
             else if (isNumber(value))
                 appendInteger(out, value.toLongLong());
             else
@@ -227,26 +215,21 @@ void appendServerText(PgKind kind, const QVariant& value, QByteArray& out, bool 
         case PgKind::Date:
             if (type == QMetaType::QDate)
                 PgTemporal::appendDate(out, PgTemporal::daysFromDate(value.toDate()));
-            else if (type == QMetaType::QDateTime)
-                PgTemporal::appendDate(out, PgTemporal::daysFromDate(value.toDateTime().date()));
             else
                 appendOther(out, value, copy);
             return;
         case PgKind::Time:
-            if (type == QMetaType::QTime)
-                PgTemporal::appendTime(out, usecOfTime(value.toTime()));
-            else if (type == QMetaType::QDateTime)
-                PgTemporal::appendTime(out, usecOfTime(value.toDateTime().time()));
+            if (type == qMetaTypeId<TimeOfDay>())
+                PgTemporal::appendTime(out, value.value<TimeOfDay>().usec);
             else
                 appendOther(out, value, copy);
             return;
         case PgKind::Timestamp:
         case PgKind::TimestampTz:
-            if (type == QMetaType::QDateTime) {
-                const QDateTime dt = value.toDateTime();
-                appendDateTime(out, dt);
-                if (kind == PgKind::TimestampTz)
-                    appendZoneOffset(out, dt.timeSpec() == Qt::UTC ? 0 : dt.offsetFromUtc());
+            if (type == qMetaTypeId<TimeStamp>()) {
+                const TimeStamp stamp = value.value<TimeStamp>();
+                PgTemporal::appendTimestamp(out, serverUsec(stamp),
+                                            kind == PgKind::TimestampTz && stamp.zoned);
             } else if (type == QMetaType::QDate) {
                 PgTemporal::appendTimestamp(
                     out, PgTemporal::daysFromDate(value.toDate()) * PgTemporal::UsecPerDay, false);
@@ -327,8 +310,11 @@ QVariant fromServer(PgKind kind, const char* text, int length) {
         case PgKind::Float:
         case PgKind::Money:
             return QVariant(parseDouble(text, length));
-        case PgKind::Numeric:
-            return QVariant(QString::fromLatin1(text, length));
+        case PgKind::Numeric: {
+            const QString raw = QString::fromLatin1(text, length);
+            QString decimal;
+            return QVariant(Decimal::Normalize(raw, decimal) ? decimal : raw);
+        }
         case PgKind::Date: {
             qint64 days;
             if (!PgTemporal::parseDate(text, length, days) || PgTemporal::isInfinite(days))
@@ -337,28 +323,24 @@ QVariant fromServer(PgKind kind, const char* text, int length) {
         }
         case PgKind::Time: {
             qint64 usec;
-            if (!PgTemporal::parseTime(text, length, usec) || usec % 1000 != 0 ||
-                usec >= PgTemporal::UsecPerDay)
+            if (!PgTemporal::parseTime(text, length, usec) || !TimeOfDay::isValid(usec))
                 return textValue(text, length);
-            return QVariant(QTime::fromMSecsSinceStartOfDay(static_cast<int>(usec / 1000)));
+            return QVariant::fromValue(TimeOfDay{usec});
         }
-        case PgKind::Timestamp: {
+        case PgKind::Timestamp:
+        case PgKind::TimestampTz: {
+            const bool zoned = kind == PgKind::TimestampTz;
             qint64 usec;
-            if (!PgTemporal::parseTimestamp(text, length, false, usec) ||
+            if (!PgTemporal::parseTimestamp(text, length, zoned, usec) ||
                 PgTemporal::isInfinite(usec))
                 return textValue(text, length);
-            if (usec % 1000 != 0)
-                return QVariant(QString::fromLatin1(PgTemporal::formatTimestamp(usec, false, 'T')));
-            const qint64 days = usec >= 0 ? usec / PgTemporal::UsecPerDay
-                                          : -((-usec - 1) / PgTemporal::UsecPerDay) - 1;
-            const qint64 ms = (usec - days * PgTemporal::UsecPerDay) / 1000;
-            return QVariant(QDateTime(PgTemporal::dateFromDays(days),
-                                      QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms)),
-                                      Qt::UTC));
+            // A zoned value is an instant: the server keeps no offset, so UTC says it all.
+            TimeStamp stamp = stampOf(usec);
+            stamp.zoned = zoned;
+            return QVariant::fromValue(stamp);
         }
         case PgKind::Bytes:
             return QVariant(decodeHexBytes(text, length));
-        case PgKind::TimestampTz:
         case PgKind::Text:
         case PgKind::FixedChar:
         case PgKind::Uuid:

@@ -1,11 +1,13 @@
 #include "data/sqlite/SqliteTypes.h"
 
+#include "data/Decimal.h"
+#include "data/Exceptions.h"
 #include "data/FieldConvert.h"
 #include "data/IsoDateTime.h"
 
-#include <QDateTime>
 #include <QRegularExpression>
 #include <QStringList>
+#include <charconv>
 #include <cmath>
 
 namespace SqliteTypes {
@@ -15,39 +17,6 @@ bool oneOf(const QString& value, std::initializer_list<const char*> names) {
     for (const char* name : names) {
         if (value == QLatin1String(name))
             return true;
-    }
-    return false;
-}
-
-// The decimal of at most 15 significant digits and a few fraction digits whose nearest double is
-// `value`, if there is one. SQLite writes a REAL as its text rounded to 15 significant digits,
-// which for such a value are exactly these digits, so the text need not be made and read back.
-bool shortDecimal(double value, QString& result) {
-    double scale = 1;
-    for (int places = 0; places <= 6; ++places, scale *= 10) {
-        const double whole = std::nearbyint(value * scale);
-        if (!(std::fabs(whole) < 1e15))
-            return false;
-        if (whole / scale != value)
-            continue;
-        if (whole == 0) {
-            result = QStringLiteral("0");
-            return true;
-        }
-        char digits[24];
-        char* end = digits + sizeof digits;
-        char* at = end;
-        quint64 rest = static_cast<quint64>(std::fabs(whole));
-        for (int i = 0; rest != 0 || i <= places; ++i) {
-            if (i == places && places > 0)
-                *--at = '.';
-            *--at = static_cast<char>('0' + rest % 10);
-            rest /= 10;
-        }
-        if (whole < 0)
-            *--at = '-';
-        result = QString::fromLatin1(at, end - at);
-        return true;
     }
     return false;
 }
@@ -80,9 +49,9 @@ ColumnInfo MapColumn(const QString& name, const QString& declaredType, bool auto
     } else if (oneOf(base, {"MONEY", "SMALLMONEY", "CURRENCY"})) {
         info.type = ftCurrency;
     } else if (oneOf(base, {"NUMERIC", "DECIMAL", "DEC", "NUMBER"})) {
-        // Without a declared scale the column may hold any number: keep it exact, as text.
         info.type = hasScale && scale <= 4 ? ftBCD : (length > 0 && !hasScale ? ftBCD : ftFMTBcd);
-        info.size = scale;
+        info.limits.precision = length;
+        info.limits.scale = hasScale ? scale : (length > 0 ? 0 : -1);
     } else if (base == QLatin1String("DATE")) {
         info.type = ftDate;
     } else if (base == QLatin1String("TIME")) {
@@ -120,158 +89,155 @@ ColumnInfo MapColumn(const QString& name, const QString& declaredType, bool auto
     } else {
         info.type = ftFMTBcd;
     }
+    // SQLite keeps a number as a 64-bit integer or a double, and turns NaN into NULL.
+    info.limits.realDecimals = true;
+    info.limits.holdsNaN = false;
     return info;
 }
+
+namespace {
+
+QString columnText(sqlite3_stmt* stmt, int column) {
+    return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)),
+                             sqlite3_column_bytes(stmt, column));
+}
+
+QByteArray columnBytes(sqlite3_stmt* stmt, int column) {
+    const void* data = sqlite3_column_blob(stmt, column);
+    return QByteArray(static_cast<const char*>(data), sqlite3_column_bytes(stmt, column));
+}
+
+// What a column of another type holds: SQLite keeps every value in the storage class it got.
+QVariant storedValue(sqlite3_stmt* stmt, int column, int storage) {
+    switch (storage) {
+        case SQLITE_INTEGER:
+            return QVariant(static_cast<qlonglong>(sqlite3_column_int64(stmt, column)));
+        case SQLITE_FLOAT:
+            return QVariant(sqlite3_column_double(stmt, column));
+        case SQLITE_BLOB:
+            return QVariant(columnBytes(stmt, column));
+        default:
+            return QVariant(columnText(stmt, column));
+    }
+}
+
+QVariant readDecimal(sqlite3_stmt* stmt, int column, int storage) {
+    QString decimal;
+    switch (storage) {
+        case SQLITE_INTEGER:
+            return QVariant(QString::number(sqlite3_column_int64(stmt, column)));
+        case SQLITE_FLOAT:
+            // The shortest decimal that reads back as the double SQLite holds.
+            if (Decimal::FromDouble(sqlite3_column_double(stmt, column), decimal))
+                return QVariant(decimal);
+            return QVariant(sqlite3_column_double(stmt, column));
+        case SQLITE_TEXT: {
+            const QString raw = columnText(stmt, column);
+            return QVariant(Decimal::Normalize(raw, decimal) ? decimal : raw);
+        }
+        default:
+            return storedValue(stmt, column, storage);
+    }
+}
+
+QVariant readTemporal(sqlite3_stmt* stmt, int column, int storage, TFieldType type) {
+    if (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT) {
+        // A number in a date column is a Julian day, as SQLite's date functions read it.
+        const double jd = sqlite3_column_double(stmt, column);
+        QDate date;
+        QTime time;
+        FieldConvert::FromDayCount(jd - 2415018.5, date, time);  // JD of 30 December 1899
+        if (type == ftDate)
+            return QVariant(date);
+        if (type == ftTime)
+            return QVariant::fromValue(TimeOfDay::fromQTime(time));
+        TimeStamp stamp;
+        stamp.date = date;
+        stamp.usec = TimeOfDay::fromQTime(time).usec;
+        return QVariant::fromValue(stamp);
+    }
+    if (storage != SQLITE_TEXT)
+        return storedValue(stmt, column, storage);
+    const auto* raw = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+    const int length = sqlite3_column_bytes(stmt, column);
+    switch (type) {
+        case ftDate: {
+            QDate date;
+            if (IsoDateTime::ParseDate(raw, length, date))
+                return QVariant(date);
+            break;
+        }
+        case ftTime: {
+            TimeOfDay time;
+            if (IsoDateTime::ParseTime(raw, length, time))
+                return QVariant::fromValue(time);
+            break;
+        }
+        default: {
+            TimeStamp stamp;
+            if (IsoDateTime::ParseTimeStamp(raw, length, stamp))
+                return QVariant::fromValue(stamp);
+        }
+    }
+    // SQLite keeps a date as the statement spelled it: an Ansi script's dates are in the user's
+    // formats. Text that is no date at all is kept as it stands.
+    const QString stored = columnText(stmt, column);
+    ColumnInfo field;
+    field.type = type;
+    field.limits.anyText = true;
+    return FieldConvert::FromValue(field, stored);
+}
+
+}  // namespace
 
 QVariant ReadColumn(sqlite3_stmt* stmt, int column, TFieldType type) {
     const int storage = sqlite3_column_type(stmt, column);
     if (storage == SQLITE_NULL)
         return QVariant();
-    const auto text = [&] {
-        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)),
-                                 sqlite3_column_bytes(stmt, column));
-    };
-    const auto bytes = [&] {
-        const void* data = sqlite3_column_blob(stmt, column);
-        return QByteArray(static_cast<const char*>(data), sqlite3_column_bytes(stmt, column));
-    };
     switch (KindOf(type)) {
         case FieldKind::Integer:
-            return QVariant(static_cast<qlonglong>(sqlite3_column_int64(stmt, column)));
-        case FieldKind::Boolean:
-            if (storage == SQLITE_TEXT) {
-                const QString t = text().trimmed().toLower();
-                return QVariant(t == QLatin1String("true") || t == QLatin1String("t") ||
-                                t == QLatin1String("yes") || t == QLatin1String("1"));
-            }
-            return QVariant(sqlite3_column_double(stmt, column) != 0);
-        case FieldKind::Float:
-            return QVariant(sqlite3_column_double(stmt, column));
-        case FieldKind::Bcd: {
-            QString decimal;
             if (storage == SQLITE_INTEGER)
-                return QVariant(QString::number(sqlite3_column_int64(stmt, column)));
-            if (storage == SQLITE_FLOAT &&
-                shortDecimal(sqlite3_column_double(stmt, column), decimal))
-                return QVariant(decimal);
-            const QString raw = text();
-            return QVariant(FieldConvert::NormalizeDecimal(raw, -1, decimal) ? decimal : raw);
-        }
-        case FieldKind::Date:
-        case FieldKind::Time:
-        case FieldKind::DateTime: {
-            QDateTime dt;
-            if (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT) {
-                // A number in a date column is a Julian day, as SQLite's date functions read it.
-                const double jd = sqlite3_column_double(stmt, column);
-                const double days = jd - 2415018.5;  // Julian day of 30 December 1899
-                QDate date;
-                QTime time;
-                FieldConvert::FromDayCount(days, date, time);
-                dt = QDateTime(date, time, Qt::UTC);
-            } else {
-                const auto* raw = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
-                const int length = sqlite3_column_bytes(stmt, column);
-                QDate date;
-                QTime time;
-                bool ok = type == ftTime ? IsoDateTime::ParseTime(raw, length, time)
-                                         : IsoDateTime::ParseDateTime(raw, length, date, time);
-                // SQLite keeps a date as the statement spelled it: an Ansi script's dates are in
-                // the user's formats.
-                if (!ok) {
-                    const QString stored = text();
-                    ok = type == ftTime ? FieldConvert::ParseTime(stored, time)
-                                        : FieldConvert::ParseDateTime(stored, date, time);
-                    if (!ok)
-                        return QVariant(stored);  // kept as it stands rather than lost
-                }
-                if (type == ftTime)
-                    return QVariant(time);
-                if (type == ftDate)
-                    return QVariant(date);
-                dt = QDateTime(date, time, Qt::UTC);
-            }
-            if (type == ftDate)
-                return QVariant(dt.date());
-            if (type == ftTime)
-                return QVariant(dt.time());
-            return QVariant(dt);
-        }
-        case FieldKind::Bytes:
-        case FieldKind::Blob:
-            return QVariant(bytes());
-        case FieldKind::TextBlob:
-            return QVariant(storage == SQLITE_BLOB ? bytes() : text().toUtf8());
-        case FieldKind::Text:
+                return QVariant(static_cast<qlonglong>(sqlite3_column_int64(stmt, column)));
             break;
-    }
-    return QVariant(storage == SQLITE_BLOB ? QString::fromUtf8(bytes()) : text());
-}
-
-int Bind(sqlite3_stmt* stmt, int parameter, const QVariant& value, TFieldType type) {
-    if (!value.isValid() || value.isNull())
-        return sqlite3_bind_null(stmt, parameter);
-    const auto bindUtf8 = [&](const QByteArray& utf8) {
-        return sqlite3_bind_text64(stmt, parameter, utf8.constData(),
-                                   static_cast<sqlite3_uint64>(utf8.size()), SQLITE_TRANSIENT,
-                                   SQLITE_UTF8);
-    };
-    const auto bindText = [&](const QString& text) {
-        // Most text is ASCII, which is its own UTF-8: no conversion into a new array then.
-        char ascii[256];
-        const qsizetype size = text.size();
-        if (size <= qsizetype(sizeof ascii)) {
-            const auto* chars = reinterpret_cast<const char16_t*>(text.utf16());
-            qsizetype i = 0;
-            for (; i < size && chars[i] < 0x80; ++i)
-                ascii[i] = static_cast<char>(chars[i]);
-            if (i == size)
-                return sqlite3_bind_text64(stmt, parameter, ascii,
-                                           static_cast<sqlite3_uint64>(size), SQLITE_TRANSIENT,
-                                           SQLITE_UTF8);
-        }
-        const QByteArray utf8 = text.toUtf8();
-        return sqlite3_bind_text64(stmt, parameter, utf8.constData(),
-                                   static_cast<sqlite3_uint64>(utf8.size()), SQLITE_TRANSIENT,
-                                   SQLITE_UTF8);
-    };
-    const auto bindBytes = [&](const QByteArray& bytes) {
-        return sqlite3_bind_blob64(stmt, parameter, bytes.constData(),
-                                   static_cast<sqlite3_uint64>(bytes.size()), SQLITE_TRANSIENT);
-    };
-    switch (KindOf(type)) {
-        case FieldKind::Integer:
-            return sqlite3_bind_int64(stmt, parameter, value.toLongLong());
         case FieldKind::Boolean:
-            return sqlite3_bind_int(stmt, parameter, value.toBool() ? 1 : 0);
-        case FieldKind::Float:
-            return sqlite3_bind_double(stmt, parameter, value.toDouble());
-        case FieldKind::Date:
-            if (value.typeId() == QMetaType::QDate)
-                return bindUtf8(IsoDateTime::FormatDate(value.toDate()));
-            break;
-        case FieldKind::Time:
-            if (value.typeId() == QMetaType::QTime)
-                return bindUtf8(IsoDateTime::FormatTime(value.toTime()));
-            break;
-        case FieldKind::DateTime:
-            if (value.typeId() == QMetaType::QDateTime) {
-                const QDateTime dt = value.toDateTime();
-                return bindUtf8(IsoDateTime::FormatDateTime(dt.date(), dt.time()));
+            if (storage == SQLITE_INTEGER || storage == SQLITE_TEXT) {
+                ColumnInfo field;
+                field.type = type;
+                field.limits.anyText = true;
+                // 0 and 1, and the words for them; anything else stays as it is.
+                const QVariant stored = storedValue(stmt, column, storage);
+                try {
+                    return FieldConvert::FromValue(field, stored);
+                } catch (const Exception&) {
+                    return stored;
+                }
             }
             break;
+        case FieldKind::Float:
+            if (storage == SQLITE_FLOAT || storage == SQLITE_INTEGER)
+                return QVariant(sqlite3_column_double(stmt, column));
+            break;
+        case FieldKind::Bcd:
+            return readDecimal(stmt, column, storage);
+        case FieldKind::Date:
+        case FieldKind::Time:
+        case FieldKind::DateTime:
+            return readTemporal(stmt, column, storage, type);
         case FieldKind::Bytes:
         case FieldKind::Blob:
-            return bindBytes(value.toByteArray());
+            if (storage == SQLITE_BLOB || storage == SQLITE_TEXT)
+                return QVariant(columnBytes(stmt, column));
+            break;
         case FieldKind::TextBlob:
-            return bindText(QString::fromUtf8(value.toByteArray()));
-        case FieldKind::Bcd:
+            if (storage == SQLITE_BLOB || storage == SQLITE_TEXT)
+                return QVariant(columnBytes(stmt, column));
+            break;
         case FieldKind::Text:
-            if (value.typeId() == QMetaType::QString)
-                return bindText(*static_cast<const QString*>(value.constData()));
+            if (storage == SQLITE_TEXT)
+                return QVariant(columnText(stmt, column));
             break;
     }
-    return bindText(value.toString());
+    return storedValue(stmt, column, storage);
 }
 
 namespace {
@@ -280,6 +246,98 @@ template <typename T>
 const T& held(const QVariant& value) {
     return *static_cast<const T*>(value.constData());
 }
+
+// Room for the UTF-8 of most texts on the stack; ASCII is its own UTF-8.
+int bindText(sqlite3_stmt* stmt, int parameter, const QString& text) {
+    char ascii[256];
+    const qsizetype size = text.size();
+    if (size <= qsizetype(sizeof ascii)) {
+        const auto* chars = reinterpret_cast<const char16_t*>(text.utf16());
+        qsizetype i = 0;
+        for (; i < size && chars[i] < 0x80; ++i)
+            ascii[i] = static_cast<char>(chars[i]);
+        if (i == size)
+            return sqlite3_bind_text64(stmt, parameter, ascii, static_cast<sqlite3_uint64>(size),
+                                       SQLITE_TRANSIENT, SQLITE_UTF8);
+    }
+    const QByteArray utf8 = text.toUtf8();
+    return sqlite3_bind_text64(stmt, parameter, utf8.constData(),
+                               static_cast<sqlite3_uint64>(utf8.size()), SQLITE_TRANSIENT,
+                               SQLITE_UTF8);
+}
+
+int bindIso(sqlite3_stmt* stmt, int parameter, const char* text, int length) {
+    return sqlite3_bind_text64(stmt, parameter, text, static_cast<sqlite3_uint64>(length),
+                               SQLITE_TRANSIENT, SQLITE_UTF8);
+}
+
+// A decimal as SQLite keeps numbers: a 64-bit integer, or the double nearest to it. SQLite's
+// own reading of the text would keep 15 digits, and not always round to the nearest double.
+// Text that is no decimal is kept as text.
+int bindDecimal(sqlite3_stmt* stmt, int parameter, const QString& text) {
+    QString normal;
+    if (!Decimal::IsNormal(text) && !Decimal::Normalize(text, normal))
+        return bindText(stmt, parameter, text);
+    const QByteArray ascii = (normal.isEmpty() ? text : normal).toLatin1();
+    const char* const end = ascii.constData() + ascii.size();
+    qint64 whole = 0;
+    const auto integer = std::from_chars(ascii.constData(), end, whole);
+    if (integer.ec == std::errc() && integer.ptr == end)
+        return sqlite3_bind_int64(stmt, parameter, whole);
+    double real = 0;
+    const auto floating = std::from_chars(ascii.constData(), end, real);
+    if (floating.ec == std::errc() && floating.ptr == end)
+        return sqlite3_bind_double(stmt, parameter, real);
+    return bindText(stmt, parameter, text);
+}
+
+}  // namespace
+
+int Bind(sqlite3_stmt* stmt, int parameter, const QVariant& value, TFieldType type) {
+    if (!value.isValid() || value.isNull())
+        return sqlite3_bind_null(stmt, parameter);
+    const int typeId = value.userType();
+    char iso[IsoDateTime::WriteRoom];
+    switch (typeId) {
+        case QMetaType::LongLong:
+        case QMetaType::Int:
+            return sqlite3_bind_int64(stmt, parameter, value.toLongLong());
+        case QMetaType::Bool:
+            return sqlite3_bind_int(stmt, parameter, value.toBool() ? 1 : 0);
+        case QMetaType::Double:
+            return sqlite3_bind_double(stmt, parameter, value.toDouble());
+        case QMetaType::QDate:
+            return bindIso(stmt, parameter, iso, IsoDateTime::WriteDate(iso, value.toDate()));
+        case QMetaType::QString: {
+            const QString& text = held<QString>(value);
+            if (KindOf(type) == FieldKind::Bcd)
+                return bindDecimal(stmt, parameter, text);
+            return bindText(stmt, parameter, text);
+        }
+        case QMetaType::QByteArray: {
+            const QByteArray& bytes = held<QByteArray>(value);
+            // A memo is text to SQLite, as long as it is UTF-8.
+            if (KindOf(type) == FieldKind::TextBlob) {
+                if (QString::fromUtf8(bytes).toUtf8() == bytes)
+                    return sqlite3_bind_text64(stmt, parameter, bytes.constData(),
+                                               static_cast<sqlite3_uint64>(bytes.size()),
+                                               SQLITE_TRANSIENT, SQLITE_UTF8);
+            }
+            return sqlite3_bind_blob64(stmt, parameter, bytes.constData(),
+                                       static_cast<sqlite3_uint64>(bytes.size()), SQLITE_TRANSIENT);
+        }
+        default:
+            break;
+    }
+    if (typeId == qMetaTypeId<TimeOfDay>())
+        return bindIso(stmt, parameter, iso, IsoDateTime::WriteTime(iso, held<TimeOfDay>(value)));
+    if (typeId == qMetaTypeId<TimeStamp>())
+        return bindIso(stmt, parameter, iso,
+                       IsoDateTime::WriteTimeStamp(iso, held<TimeStamp>(value)));
+    return bindText(stmt, parameter, value.toString());
+}
+
+namespace {
 
 // The text's UTF-8 in `room`; ASCII, the usual case, by a plain copy.
 void putUtf8(QByteArray& room, const QString& text) {
@@ -296,9 +354,9 @@ void putUtf8(QByteArray& room, const QString& text) {
     }
 }
 
-bool isAscii(const QByteArray& bytes) {
-    for (const char c : bytes) {
-        if (static_cast<unsigned char>(c) >= 0x80)
+bool isAscii(const char* data, qsizetype size) {
+    for (qsizetype i = 0; i < size; ++i) {
+        if (static_cast<unsigned char>(data[i]) >= 0x80)
             return false;
     }
     return true;
@@ -322,69 +380,45 @@ int bindWritten(sqlite3_stmt* stmt, int parameter, QByteArray& room, const Write
 
 int BindInPlace(sqlite3_stmt* stmt, int parameter, const QVariant& value, TFieldType type,
                 QByteArray& room) {
-    const int typeId = value.typeId();
-    const auto bindRoom = [&] {
-        return bindStaticText(stmt, parameter, room.constData(), room.size());
-    };
-    const auto bindDate = [&](const auto& write) {
-        return bindWritten(stmt, parameter, room, write);
-    };
-    switch (KindOf(type)) {
-        case FieldKind::Date:
-            if (typeId == QMetaType::QDate)
-                return bindDate(
-                    [&](char* out) { return IsoDateTime::WriteDate(out, held<QDate>(value)); });
-            break;
-        case FieldKind::Time:
-            if (typeId == QMetaType::QTime)
-                return bindDate(
-                    [&](char* out) { return IsoDateTime::WriteTime(out, held<QTime>(value)); });
-            break;
-        case FieldKind::DateTime:
-            if (typeId == QMetaType::QDateTime) {
-                const QDateTime& dt = held<QDateTime>(value);
-                return bindDate([&](char* out) {
-                    return IsoDateTime::WriteDateTime(out, dt.date(), dt.time());
-                });
-            }
-            break;
-        case FieldKind::Bytes:
-        case FieldKind::Blob:
-            if (typeId == QMetaType::QByteArray) {
-                const QByteArray& bytes = held<QByteArray>(value);
+    const int typeId = value.userType();
+    const FieldKind kind = KindOf(type);
+    switch (typeId) {
+        case QMetaType::QDate:
+            return bindWritten(stmt, parameter, room, [&](char* out) {
+                return IsoDateTime::WriteDate(out, held<QDate>(value));
+            });
+        case QMetaType::QByteArray: {
+            const QByteArray& bytes = held<QByteArray>(value);
+            if (kind == FieldKind::Bytes || kind == FieldKind::Blob)
                 return sqlite3_bind_blob64(stmt, parameter, bytes.constData(),
                                            static_cast<sqlite3_uint64>(bytes.size()),
                                            SQLITE_STATIC);
-            }
+            // Bytes that are no ASCII are checked for UTF-8 by Bind.
+            if (kind == FieldKind::TextBlob && isAscii(bytes.constData(), bytes.size()))
+                return bindStaticText(stmt, parameter, bytes.constData(), bytes.size());
             break;
-        case FieldKind::TextBlob:
-            // Bytes that are no UTF-8 go through a QString as Bind sends them.
-            if (typeId == QMetaType::QByteArray && isAscii(held<QByteArray>(value))) {
-                const QByteArray& bytes = held<QByteArray>(value);
-                return sqlite3_bind_text64(stmt, parameter, bytes.constData(),
-                                           static_cast<sqlite3_uint64>(bytes.size()), SQLITE_STATIC,
-                                           SQLITE_UTF8);
-            }
-            break;
-        case FieldKind::Bcd:
-        case FieldKind::Text:
-            if (typeId == QMetaType::QString) {
+        }
+        case QMetaType::QString:
+            if (kind != FieldKind::Bcd) {
                 putUtf8(room, held<QString>(value));
-                return bindRoom();
+                return bindStaticText(stmt, parameter, room.constData(), room.size());
             }
             break;
-        case FieldKind::Integer:
-            if (typeId == QMetaType::LongLong)
-                return sqlite3_bind_int64(stmt, parameter, held<qlonglong>(value));
-            break;
-        case FieldKind::Boolean:
-            if (typeId == QMetaType::Bool)
-                return sqlite3_bind_int(stmt, parameter, held<bool>(value) ? 1 : 0);
-            break;
-        case FieldKind::Float:
-            if (typeId == QMetaType::Double)
-                return sqlite3_bind_double(stmt, parameter, held<double>(value));
-            break;
+        case QMetaType::LongLong:
+            return sqlite3_bind_int64(stmt, parameter, held<qlonglong>(value));
+        case QMetaType::Bool:
+            return sqlite3_bind_int(stmt, parameter, held<bool>(value) ? 1 : 0);
+        case QMetaType::Double:
+            return sqlite3_bind_double(stmt, parameter, held<double>(value));
+        default:
+            if (typeId == qMetaTypeId<TimeOfDay>())
+                return bindWritten(stmt, parameter, room, [&](char* out) {
+                    return IsoDateTime::WriteTime(out, held<TimeOfDay>(value));
+                });
+            if (typeId == qMetaTypeId<TimeStamp>())
+                return bindWritten(stmt, parameter, room, [&](char* out) {
+                    return IsoDateTime::WriteTimeStamp(out, held<TimeStamp>(value));
+                });
     }
     return Bind(stmt, parameter, value, type);
 }
@@ -392,62 +426,48 @@ int BindInPlace(sqlite3_stmt* stmt, int parameter, const QVariant& value, TField
 int BindPacked(sqlite3_stmt* stmt, int parameter, const RowCodec::PackedValue& value,
                TFieldType type, QByteArray& room) {
     using Packed = RowCodec::PackedValue;
-    const auto bindDate = [&](const auto& write) {
-        return bindWritten(stmt, parameter, room, write);
-    };
-    const auto asciiData = [&] {
-        const QByteArray bytes = QByteArray::fromRawData(value.data, value.size);
-        return isAscii(bytes);
-    };
-    const auto bindData = [&] { return bindStaticText(stmt, parameter, value.data, value.size); };
-    switch (KindOf(type)) {
-        case FieldKind::Integer:
-            if (value.kind == Packed::Integer)
-                return sqlite3_bind_int64(stmt, parameter, value.integer);
-            break;
-        case FieldKind::Boolean:
-            if (value.kind == Packed::True || value.kind == Packed::False)
-                return sqlite3_bind_int(stmt, parameter, value.kind == Packed::True ? 1 : 0);
-            break;
-        case FieldKind::Float:
-            if (value.kind == Packed::Double)
-                return sqlite3_bind_double(stmt, parameter, value.real);
-            break;
-        case FieldKind::Bcd:
-        case FieldKind::Text:
+    const FieldKind kind = KindOf(type);
+    switch (value.kind) {
+        case Packed::Null:
+            return sqlite3_bind_null(stmt, parameter);
+        case Packed::Integer:
+            return sqlite3_bind_int64(stmt, parameter, value.integer);
+        case Packed::True:
+        case Packed::False:
+            return sqlite3_bind_int(stmt, parameter, value.kind == Packed::True ? 1 : 0);
+        case Packed::Double:
+            return sqlite3_bind_double(stmt, parameter, value.real);
+        case Packed::Latin1Text:
             // Latin-1 text that is ASCII is its own UTF-8.
-            if (value.kind == Packed::Latin1Text && asciiData())
-                return bindData();
+            if (kind != FieldKind::Bcd && isAscii(value.data, value.size))
+                return bindStaticText(stmt, parameter, value.data, value.size);
             break;
-        case FieldKind::Date:
-            if (value.kind == Packed::Date)
-                return bindDate([&](char* out) {
-                    return IsoDateTime::WriteDate(out, QDate::fromJulianDay(value.integer));
-                });
-            break;
-        case FieldKind::Time:
-            if (value.kind == Packed::Time && value.ms >= 0)
-                return bindDate([&](char* out) {
-                    return IsoDateTime::WriteTime(out, QTime::fromMSecsSinceStartOfDay(value.ms));
-                });
-            break;
-        case FieldKind::DateTime:
-            // A local date-time may move when unpacked (a gap of daylight saving time).
-            if (value.kind == Packed::DateTime && value.spec == Qt::UTC && value.ms >= 0)
-                return bindDate([&](char* out) {
-                    return IsoDateTime::WriteDateTime(out, QDate::fromJulianDay(value.integer),
-                                                      QTime::fromMSecsSinceStartOfDay(value.ms));
-                });
-            break;
-        case FieldKind::Bytes:
-        case FieldKind::Blob:
-            if (value.kind == Packed::Bytes)
+        case Packed::Date:
+            return bindWritten(stmt, parameter, room, [&](char* out) {
+                return IsoDateTime::WriteDate(out, QDate::fromJulianDay(value.integer));
+            });
+        case Packed::Time:
+            return bindWritten(stmt, parameter, room, [&](char* out) {
+                return IsoDateTime::WriteTime(out, TimeOfDay{value.usec});
+            });
+        case Packed::DateTime:
+        case Packed::ZonedDateTime:
+            return bindWritten(stmt, parameter, room, [&](char* out) {
+                TimeStamp stamp;
+                stamp.date = QDate::fromJulianDay(value.integer);
+                stamp.usec = value.usec;
+                stamp.zoned = value.kind == Packed::ZonedDateTime;
+                stamp.offset = value.offset;
+                return IsoDateTime::WriteTimeStamp(out, stamp);
+            });
+        case Packed::Bytes:
+            if (kind == FieldKind::Bytes || kind == FieldKind::Blob)
                 return sqlite3_bind_blob64(stmt, parameter, value.data,
                                            static_cast<sqlite3_uint64>(value.size), SQLITE_STATIC);
+            if (kind == FieldKind::TextBlob && isAscii(value.data, value.size))
+                return bindStaticText(stmt, parameter, value.data, value.size);
             break;
-        case FieldKind::TextBlob:
-            if (value.kind == Packed::Bytes && asciiData())
-                return bindData();
+        default:
             break;
     }
     // What is left binds a copy, so the value made here may go.

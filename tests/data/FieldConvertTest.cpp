@@ -1,5 +1,8 @@
+#include "data/Decimal.h"
 #include "data/Exceptions.h"
 #include "data/FieldConvert.h"
+
+#include "tests/support/ValuePrint.h"
 
 #include <gtest/gtest.h>
 #include <QRegularExpression>
@@ -18,6 +21,13 @@ ColumnInfo field(TFieldType type, int size = 0, const char* name = "F") {
     info.type = type;
     info.size = size;
     return info;
+}
+
+QVariant stamp(const QDate& date, int hour = 0, int minute = 0, int second = 0, int usec = 0) {
+    TimeStamp value;
+    value.date = date;
+    value.usec = ((hour * 60 + minute) * 60 + second) * UsecPerSecond + usec;
+    return QVariant::fromValue(value);
 }
 
 QString messageOf(const std::function<void()>& call) {
@@ -87,32 +97,69 @@ TEST(FieldConvert, FloatsUseFifteenSignificantDigits) {
               QStringLiteral("'1,2,3' is not a valid floating point value for field 'R'"));
 }
 
-TEST(FieldConvert, DecimalsKeepFourPlacesExactly) {
-    const ColumnInfo f = field(ftBCD, 0, "D");
-    EXPECT_EQ(FromText(f, QStringLiteral("12.34565")).toString(), QStringLiteral("12.3457"));
-    EXPECT_EQ(FromText(f, QStringLiteral("-0.00004")).toString(), QStringLiteral("0"));
+TEST(FieldConvert, DecimalsKeepEveryDigitTheyAreGiven) {
+    ColumnInfo f = field(ftBCD, 0, "D");
+    EXPECT_EQ(FromText(f, QStringLiteral("12.34565")).toString(), QStringLiteral("12.34565"));
     EXPECT_EQ(FromText(f, QStringLiteral("99999999999999999.99995")).toString(),
-              QStringLiteral("100000000000000000"));
-    EXPECT_EQ(FromNumber(f, 2.00005).toString(), QStringLiteral("2.0001"));
-    EXPECT_EQ(ReadText(f, QVariant(QStringLiteral("7.5"))), QStringLiteral("7.5"));
+              QStringLiteral("99999999999999999.99995"));
+    EXPECT_EQ(FromNumber(f, 2.00005).toString(), QStringLiteral("2.00005"));
+    EXPECT_EQ(FromValue(f, QVariant(0.1 + 0.2)).toString(), QStringLiteral("0.30000000000000004"));
+    EXPECT_EQ(ReadText(f, QVariant(QStringLiteral("0.000001"))), QStringLiteral("0.000001"));
     EXPECT_EQ(ReadNumber(f, QVariant(QStringLiteral("7.5"))), 7.5);
-    QString out;
-    EXPECT_FALSE(NormalizeDecimal(QStringLiteral("1.2.3"), 4, out));
-    EXPECT_TRUE(NormalizeDecimal(QStringLiteral("1.5e-3"), -1, out));
-    EXPECT_EQ(out, QStringLiteral("0.0015"));
-    // Texts that look almost normal already.
-    const QList<std::tuple<const char*, int, const char*>> cases = {
-        {"12.5", -1, "12.5"},     {"-0.5", 4, "-0.5"},  {"-0", -1, "0"},
-        {"0.50", -1, "0.5"},      {"007", -1, "7"},     {".5", -1, "0.5"},
-        {"5.", -1, "5"},          {"+5", -1, "5"},      {" 5", -1, "5"},
-        {"1.23456", 4, "1.2346"}, {"-0.00001", 4, "0"}, {"1.0001", 4, "1.0001"},
+    f.limits.precision = 6;
+    f.limits.scale = 2;
+    EXPECT_EQ(FromText(f, QStringLiteral("1234.50")).toString(), QStringLiteral("1234.50"));
+    EXPECT_EQ(messageOf([&] { FromText(f, QStringLiteral("12.345")); }),
+              QStringLiteral("Field 'D' cannot hold 12.345: it keeps 2 decimal places "
+                             "(NUMERIC(6,2))"));
+    EXPECT_EQ(messageOf([&] { FromValue(f, QVariant(qlonglong(12345))); }),
+              QStringLiteral("Field 'D' cannot hold 12345: it keeps 4 digits before the decimal "
+                             "point (NUMERIC(6,2))"));
+}
+
+TEST(FieldConvert, DecimalTextIsNormalizedWithoutLosingADigit) {
+    const QList<std::pair<const char*, const char*>> cases = {
+        {"12.5", "12.5"},
+        {"-0.5", "-0.5"},
+        {"-0", "0"},
+        {"0.50", "0.50"},
+        {"007", "7"},
+        {".5", "0.5"},
+        {"5.", "5"},
+        {"+5", "5"},
+        {" 5", "5"},
+        {"-0.00", "0.00"},
+        {"1.5e-3", "0.0015"},
+        {"1.50e1", "15.0"},
+        {"1.0e-10", "0.00000000010"},
+        {"12345678901234567890.0123456789e2", "1234567890123456789001.23456789"},
+        {"2E+3", "2000"},
     };
-    for (const auto& [text, scale, normal] : cases) {
-        EXPECT_TRUE(NormalizeDecimal(QString::fromLatin1(text), scale, out)) << text;
+    QString out;
+    for (const auto& [text, normal] : cases) {
+        ASSERT_TRUE(Decimal::Normalize(QString::fromLatin1(text), out)) << text;
         EXPECT_EQ(out, QString::fromLatin1(normal)) << text;
+        EXPECT_TRUE(Decimal::IsNormal(out)) << text;
     }
-    EXPECT_FALSE(NormalizeDecimal(QStringLiteral("-"), -1, out));
-    EXPECT_FALSE(NormalizeDecimal(QStringLiteral("1-"), -1, out));
+    for (const char* bad : {"-", "1-", "1.2.3", "e5", "1e", "1e99999", "0x10", "1 2"})
+        EXPECT_FALSE(Decimal::Normalize(QString::fromLatin1(bad), out)) << bad;
+}
+
+TEST(FieldConvert, DoublesGoIntoDecimalsAsTheirShortestDigits) {
+    double back = 0;
+    for (const double value : {0.1, 1e-10, 123456.789, 12345678901234.568, 1e300, -2.5e-308,
+                               std::numeric_limits<double>::denorm_min()}) {
+        QString decimal;
+        ASSERT_TRUE(Decimal::FromDouble(value, decimal)) << value;
+        EXPECT_FALSE(decimal.contains(QLatin1Char('e'))) << value;
+        ASSERT_TRUE(Decimal::ToDouble(decimal, back)) << value;
+        EXPECT_EQ(back, value) << decimal.toStdString();
+    }
+    EXPECT_FALSE(Decimal::ToDouble(QStringLiteral("12345678901234567890.0123456789"), back));
+    EXPECT_FALSE(Decimal::ToDouble(QStringLiteral("0.1000000000000000055511151231257827"), back));
+    EXPECT_TRUE(Decimal::ToDouble(QStringLiteral("0.10"), back));
+    QString none;
+    EXPECT_FALSE(Decimal::FromDouble(std::nan(""), none));
 }
 
 TEST(FieldConvert, FloatsAreWrittenAsTheLocaleWritesThem) {
@@ -163,10 +210,16 @@ TEST(FieldConvert, DatesUseTheLocaleWithFourDigitYears) {
     QLocale::setDefault(previous);
 
     const ColumnInfo dt = field(ftDateTime);
-    EXPECT_EQ(ReadText(dt, QVariant(QDateTime(QDate(2026, 12, 8), QTime(0, 0), Qt::UTC))),
-              QStringLiteral("08/12/2026"));
-    EXPECT_EQ(ReadText(dt, QVariant(QDateTime(QDate(2026, 12, 8), QTime(14, 5, 9), Qt::UTC))),
+    EXPECT_EQ(ReadText(dt, stamp(QDate(2026, 12, 8))), QStringLiteral("08/12/2026"));
+    EXPECT_EQ(ReadText(dt, stamp(QDate(2026, 12, 8), 14, 5, 9)),
               QStringLiteral("08/12/2026 14:05:09"));
+    // Fractions of a second show with every digit they have.
+    EXPECT_EQ(ReadText(dt, stamp(QDate(2026, 12, 8), 14, 5, 9, 123456)),
+              QStringLiteral("08/12/2026 14:05:09.123456"));
+    EXPECT_EQ(FromText(dt, QStringLiteral("08/12/2026 14:05:09.123456")),
+              stamp(QDate(2026, 12, 8), 14, 5, 9, 123456));
+    EXPECT_EQ(ReadText(field(ftTime), QVariant::fromValue(TimeOfDay{UsecPerDay})),
+              QStringLiteral("24:00:00"));
     EXPECT_EQ(messageOf([&] { FromText(d, QStringLiteral("31/02/2026")); }),
               QStringLiteral("'31/02/2026' is not a valid date"));
     EXPECT_EQ(messageOf([&] { FromText(field(ftTime), QStringLiteral("25:00")); }),
@@ -179,7 +232,7 @@ TEST(FieldConvert, DateTextsThatAreNoDateShowAsTheyStand) {
     // An engine without a date type holds whatever text a script wrote into a date column.
     const ColumnInfo d = field(ftDate), dt = field(ftDateTime);
     EXPECT_EQ(ReadText(d, QVariant(QStringLiteral("31/12/1999"))), QStringLiteral("31/12/1999"));
-    EXPECT_EQ(ReadText(d, QVariant(QStringLiteral("1999-12-31"))), QStringLiteral("31/12/1999"));
+    EXPECT_EQ(ReadText(d, QVariant(QDate(1999, 12, 31))), QStringLiteral("31/12/1999"));
     EXPECT_EQ(ReadText(d, QVariant(QStringLiteral("Dec 31st"))), QStringLiteral("Dec 31st"));
     EXPECT_EQ(ReadText(dt, QVariant(QStringLiteral("31.12.1999 10:00"))),
               QStringLiteral("31.12.1999 10:00"));
@@ -188,20 +241,20 @@ TEST(FieldConvert, DateTextsThatAreNoDateShowAsTheyStand) {
 
 TEST(FieldConvert, DateTimesAreDayCountsFromTheEndOf1899) {
     const ColumnInfo dt = field(ftDateTime);
-    EXPECT_EQ(ReadNumber(dt, QVariant(QDateTime(QDate(1899, 12, 30), QTime(0, 0), Qt::UTC))), 0.0);
-    EXPECT_EQ(ReadNumber(dt, QVariant(QDateTime(QDate(1900, 1, 1), QTime(0, 0), Qt::UTC))), 2.0);
-    EXPECT_EQ(ReadNumber(dt, QVariant(QDateTime(QDate(2000, 1, 1), QTime(18, 0), Qt::UTC))),
-              36526.75);
-    EXPECT_EQ(FromNumber(dt, 36526.75).toDateTime(),
-              QDateTime(QDate(2000, 1, 1), QTime(18, 0), Qt::UTC));
+    EXPECT_EQ(ReadNumber(dt, stamp(QDate(1899, 12, 30))), 0.0);
+    EXPECT_EQ(ReadNumber(dt, stamp(QDate(1900, 1, 1))), 2.0);
+    EXPECT_EQ(ReadNumber(dt, stamp(QDate(2000, 1, 1), 18)), 36526.75);
+    EXPECT_EQ(FromNumber(dt, 36526.75), stamp(QDate(2000, 1, 1), 18));
     // Before day zero the fraction still counts the hours of that day.
-    EXPECT_EQ(FromNumber(dt, -1.25).toDateTime(),
-              QDateTime(QDate(1899, 12, 29), QTime(6, 0), Qt::UTC));
-    EXPECT_EQ(FromDateTime(field(ftDate), 36526.75).toDate(), QDate(2000, 1, 1));
-    EXPECT_EQ(FromDateTime(field(ftTime), 36526.75).toTime(), QTime(18, 0));
+    EXPECT_EQ(FromNumber(dt, -1.25), stamp(QDate(1899, 12, 29), 6));
+    EXPECT_EQ(FromDateTime(field(ftDate), 36526.0).toDate(), QDate(2000, 1, 1));
+    EXPECT_EQ(FromDateTime(field(ftTime), 0.75),
+              QVariant::fromValue(TimeOfDay{18 * 3600 * UsecPerSecond}));
     EXPECT_EQ(ReadDateTime(dt, QVariant()), 0.0);
     EXPECT_EQ(FromDateTime(field(ftString), 36526.75).toString(),
               QStringLiteral("01/01/2000 18:00:00"));
+    // A count a hair below midnight stays in its day.
+    EXPECT_EQ(FromNumber(dt, 36526.0 - 1e-11).value<TimeStamp>().date, QDate(1999, 12, 31));
 }
 
 TEST(FieldConvert, DayCountsWithoutADateAreConversionErrors) {
@@ -223,10 +276,129 @@ TEST(FieldConvert, BlobsAndBytesCarryOneCharacterPerByte) {
     const ColumnInfo blob = field(ftBlob);
     EXPECT_EQ(FromText(blob, ReadText(blob, QVariant(raw))).toByteArray(), raw);
     EXPECT_EQ(FromText(field(ftBytes, 2), QStringLiteral("abcd")).toByteArray(), QByteArray("ab"));
+    // An empty blob is a value, as '' is in a text field.
+    EXPECT_TRUE(FromText(blob, QString()).isValid());
+    EXPECT_EQ(FromText(field(ftString), QString()), QVariant(QString()));
     const ColumnInfo memo = field(ftMemo);
     EXPECT_EQ(ReadText(memo, FromText(memo, QString::fromUtf8("Grüße"))),
               QString::fromUtf8("Grüße"));
     EXPECT_THROW(ReadNumber(blob, QVariant(raw)), EConvertError);
 }
+
+}  // namespace
+
+namespace {
+
+struct Assignment {
+    const char* what;
+    ColumnInfo field;
+    QVariant value;
+    QVariant expected;    // when it is taken
+    const char* refusal;  // part of the message when it is not
+};
+
+ColumnInfo limited(TFieldType type, const std::function<void(ColumnInfo&)>& set) {
+    ColumnInfo info = field(type);
+    set(info);
+    return info;
+}
+
+class ValueAssignment : public testing::TestWithParam<Assignment> {};
+
+TEST_P(ValueAssignment, KeepsTheValueOrNamesFieldValueAndLimit) {
+    const Assignment& a = GetParam();
+    if (a.refusal) {
+        const QString message = messageOf([&] { FromValue(a.field, a.value); });
+        EXPECT_TRUE(message.contains(QString::fromUtf8(a.refusal))) << message.toStdString();
+        EXPECT_TRUE(message.contains(QStringLiteral("'F'"))) << message.toStdString();
+    } else {
+        EXPECT_EQ(FromValue(a.field, a.value), a.expected);
+    }
+}
+
+const QDate Leap(2024, 2, 29);
+
+INSTANTIATE_TEST_SUITE_P(
+    FieldConvert, ValueAssignment,
+    testing::Values(
+        Assignment{"EmptyTextStays", field(ftString), QVariant(QString("")), QVariant(QString("")),
+                   nullptr},
+        Assignment{"TextOverItsSize",
+                   field(ftString, 10),
+                   QVariant(QStringLiteral("abcdefghijklmnopqrstuvwxyz")),
+                   {},
+                   "(26 characters): it holds at most 10"},
+        Assignment{"SurrogatePairsCountOnce", field(ftString, 2), QVariant(QString::fromUtf8("😀😀")),
+                   QVariant(QString::fromUtf8("😀😀")), nullptr},
+        Assignment{"NulWhereTheEngineHasNone",
+                   limited(ftString, [](ColumnInfo& c) { c.limits.holdsNul = false; }),
+                   QVariant(QString::fromUtf16(u"a\0b", 3)),
+                   {},
+                   "no NUL character"},
+        Assignment{"BigIntegerIntoDouble",
+                   field(ftFloat),
+                   QVariant(qlonglong(9007199254740993)),
+                   {},
+                   "a double keeps"},
+        Assignment{"DecimalIntoDouble", field(ftFloat), QVariant(QStringLiteral("0.1")),
+                   QVariant(0.1), nullptr},
+        Assignment{"NaNWhereTheEngineHasNone",
+                   limited(ftFloat, [](ColumnInfo& c) { c.limits.holdsNaN = false; }),
+                   QVariant(std::nan("")),
+                   {},
+                   "no NaN"},
+        Assignment{"DoubleIntoSingle",
+                   limited(ftFloat, [](ColumnInfo& c) { c.limits.singleFloat = true; }),
+                   QVariant(0.1 + 0.2),
+                   {},
+                   "4-byte float"},
+        Assignment{"ShortDoubleIntoSingle",
+                   limited(ftFloat, [](ColumnInfo& c) { c.limits.singleFloat = true; }),
+                   QVariant(0.1), QVariant(0.1), nullptr},
+        Assignment{
+            "FractionIntoInteger", field(ftInteger), QVariant(2.5), {}, "not a valid integer"},
+        Assignment{"DecimalTextIntoInteger", field(ftLargeint),
+                   QVariant(QStringLiteral("9223372036854775807.000")),
+                   QVariant(qlonglong(9223372036854775807)), nullptr},
+        Assignment{"TooManyDigitsForADoubleColumn",
+                   limited(ftFMTBcd, [](ColumnInfo& c) { c.limits.realDecimals = true; }),
+                   QVariant(QStringLiteral("12345678901234567890.0123456789")),
+                   {},
+                   "15 to 17 significant digits"},
+        Assignment{
+            "StampWithTimeIntoDate", field(ftDate), stamp(Leap, 12), {}, "without a time of day"},
+        Assignment{"MidnightIntoDate", field(ftDate), stamp(Leap), QVariant(Leap), nullptr},
+        Assignment{"DateBeforeTheRange",
+                   limited(ftDate, [](ColumnInfo& c) { c.limits.minDate = QDate(1000, 1, 1); }),
+                   QVariant(QDate(999, 12, 31)),
+                   {},
+                   "it holds dates from"},
+        Assignment{"FractionTheColumnDrops",
+                   limited(ftDateTime, [](ColumnInfo& c) { c.limits.fractionDigits = 3; }),
+                   stamp(Leap, 1, 2, 3, 123456),
+                   {},
+                   "3 fraction digits"},
+        Assignment{"EndOfDayWhereThereIsNone",
+                   limited(ftTime, [](ColumnInfo& c) { c.limits.holdsEndOfDay = false; }),
+                   QVariant::fromValue(TimeOfDay{UsecPerDay}),
+                   {},
+                   "24:00:00"},
+        Assignment{
+            "ZonedIntoPlainIsUtc", field(ftDateTime),
+            QVariant::fromValue(TimeStamp{Leap, 30 * 60 * UsecPerSecond, 3600, true}),
+            QVariant::fromValue(TimeStamp{
+                QDate(2024, 2, 28), 23 * 3600 * UsecPerSecond + 30 * 60 * UsecPerSecond, 0, false}),
+            nullptr},
+        Assignment{"BytesOverTheirSize",
+                   field(ftVarBytes, 2),
+                   QVariant(QByteArray("abc")),
+                   {},
+                   "it holds at most 2"},
+        Assignment{
+            "MemoThatIsNoUtf8", field(ftString), QVariant(QByteArray("\xff\xfe")), {}, "no UTF-8"},
+        Assignment{"TextAnyColumnKeeps",
+                   limited(ftInteger, [](ColumnInfo& c) { c.limits.anyText = true; }),
+                   QVariant(QStringLiteral("n/a")), QVariant(QStringLiteral("n/a")), nullptr}),
+    [](const testing::TestParamInfo<Assignment>& info) { return std::string(info.param.what); });
 
 }  // namespace

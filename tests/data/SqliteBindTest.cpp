@@ -2,6 +2,8 @@
 #include "data/sqlite/SqliteHandles.h"
 #include "data/sqlite/SqliteTypes.h"
 
+#include "tests/support/ValuePrint.h"
+
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <QDateTime>
@@ -36,11 +38,12 @@ TEST(SqliteBind, PackedValuesBindAsTheirValues) {
         {QStringLiteral("12"), ftInteger},
         {qlonglong(7), ftString},
         {QDate(1, 1, 1), ftDate},
-        {QTime(23, 59, 59, 999), ftTime},
-        {QTime(), ftTime},
-        {QDateTime(QDate(2026, 12, 9), QTime(1, 2, 3, 4), Qt::UTC), ftDateTime},
-        {QDateTime(QDate(2026, 12, 9), QTime(1, 2, 3), Qt::LocalTime), ftDateTime},
-        {QDateTime(QDate(2026, 12, 9), QTime(1, 2, 3), QTimeZone(3600)), ftDateTime},
+        {QVariant::fromValue(TimeOfDay{UsecPerDay - 1}), ftTime},
+        {QVariant::fromValue(TimeOfDay{UsecPerDay}), ftTime},
+        {QVariant::fromValue(TimeStamp{QDate(2026, 12, 9), 3723000004, 0, false}), ftDateTime},
+        {QVariant::fromValue(TimeStamp{QDate(2026, 12, 9), 3723000000, 3600, true}), ftTimeStamp},
+        {QStringLiteral("12345678901234567890.5"), ftFMTBcd},
+        {QStringLiteral("n/a"), ftFMTBcd},
         {QDate(2026, 12, 9), ftDateTime},
         {QByteArray("a\0b\xff", 4), ftBlob},
         {QByteArray("plain", 5), ftMemo},

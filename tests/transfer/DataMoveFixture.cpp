@@ -1,5 +1,6 @@
 #include "tests/transfer/DataMoveFixture.h"
 
+#include "data/Decimal.h"
 #include "data/FieldConvert.h"
 #include "data/TDatabase.h"
 #include "data/TField.h"
@@ -93,9 +94,9 @@ QList<Row> DataMoveFixture::storedValues(const QString& alias, const QString& ta
             const TField* field = t.FieldAt(i);
             QVariant value = field->Value();
             QString decimal;
-            if (field->FieldType() == ftBCD &&
-                FieldConvert::NormalizeDecimal(value.toString(), -1, decimal))
-                value = decimal;
+            if (KindOf(field->FieldType()) == FieldKind::Bcd &&
+                Decimal::Normalize(value.toString(), decimal))
+                value = Decimal::WithoutTrailingZeros(decimal);
             if (value.typeId() == QMetaType::QString && field->FieldType() == ftFixedChar)
                 value = value.toString().trimmed();
             row.append(value);

@@ -1,4 +1,5 @@
 #include "tests/support/PgTestServer.h"
+#include "tests/support/ValuePrint.h"
 #include "tests/transfer/DataMoveFixture.h"
 
 #include "data/TField.h"

@@ -2,6 +2,7 @@
 #include "data/TField.h"
 #include "data/TMemoryStream.h"
 #include "tests/data/EngineFixture.h"
+#include "tests/support/ValuePrint.h"
 
 namespace {
 

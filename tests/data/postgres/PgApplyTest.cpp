@@ -1,5 +1,6 @@
 #include "data/Exceptions.h"
 #include "tests/support/PgTestServer.h"
+#include "tests/support/ValuePrint.h"
 
 namespace {
 

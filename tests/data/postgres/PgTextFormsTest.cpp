@@ -6,6 +6,8 @@
 #include "data/postgres/PgTemporal.h"
 #include "data/postgres/PgValueText.h"
 
+#include "tests/support/ValuePrint.h"
+
 #include <gtest/gtest.h>
 #include <QDateTime>
 
@@ -63,28 +65,33 @@ TEST(PgTemporal, DatesAndTimesRoundTrip) {
     EXPECT_EQ(PgTemporal::formatTime(usec), "07:08:09.000123");
 }
 
-TEST(PgValueText, DateTimesComeAsQtValuesOnlyWhenExact) {
-    const QVariant exact =
-        PgValueText::fromServer(PgKind::Timestamp, "2026-08-12 10:11:12.345", 23);
-    EXPECT_EQ(exact, QVariant(QDateTime(QDate(2026, 8, 12), QTime(10, 11, 12, 345), Qt::UTC)));
+TEST(PgValueText, DatesAndTimesKeepTheirMicroseconds) {
     const QVariant fine =
         PgValueText::fromServer(PgKind::Timestamp, "2026-08-12 10:11:12.345678", 26);
-    ASSERT_EQ(fine.typeId(), QMetaType::QString);
-    EXPECT_EQ(fine.toString(), QStringLiteral("2026-08-12T10:11:12.345678"));
-    // Qt still reads the text as a date-time, rounded to the millisecond.
-    EXPECT_EQ(fine.toDateTime().time(), QTime(10, 11, 12, 346));
-
+    const TimeStamp written{QDate(2026, 8, 12), (36672 * UsecPerSecond) + 345678, 0, false};
+    EXPECT_EQ(fine, QVariant::fromValue(written));
     QByteArray text;
     ASSERT_TRUE(PgValueText::toServer(PgKind::Timestamp, fine, text));
-    EXPECT_EQ(text, "2026-08-12T10:11:12.345678");
-    ASSERT_TRUE(PgValueText::toServer(PgKind::Timestamp, exact, text));
-    EXPECT_EQ(text, "2026-08-12 10:11:12.345000");
-    ASSERT_TRUE(PgValueText::toServer(PgKind::Timestamp,
-                                      QDateTime(QDate(-44, 3, 15), QTime(12, 0), Qt::UTC), text));
+    EXPECT_EQ(text, "2026-08-12 10:11:12.345678");
+    ASSERT_TRUE(PgValueText::toServer(
+        PgKind::Timestamp,
+        QVariant::fromValue(TimeStamp{QDate(-44, 3, 15), 12 * 3600 * UsecPerSecond, 0, false}),
+        text));
     EXPECT_EQ(text, "0044-03-15 12:00:00 BC");
+    // A zoned value is its instant: the server's offset is gone, UTC stands for it.
+    const QVariant zoned =
+        PgValueText::fromServer(PgKind::TimestampTz, "2026-08-12 10:11:12.000001+02", 29);
+    EXPECT_EQ(zoned, QVariant::fromValue(
+                         TimeStamp{QDate(2026, 8, 12), 29472 * UsecPerSecond + 1, 0, true}));
+    ASSERT_TRUE(PgValueText::toServer(
+        PgKind::TimestampTz, QVariant::fromValue(TimeStamp{QDate(2026, 8, 12), 0, 3600, true}),
+        text));
+    EXPECT_EQ(text, "2026-08-11 23:00:00+00");
 
     EXPECT_EQ(PgValueText::fromServer(PgKind::Time, "24:00:00", 8),
-              QVariant(QStringLiteral("24:00:00")));
+              QVariant::fromValue(TimeOfDay{UsecPerDay}));
+    EXPECT_EQ(PgValueText::fromServer(PgKind::Time, "00:00:00.000001", 15),
+              QVariant::fromValue(TimeOfDay{1}));
     EXPECT_EQ(PgValueText::fromServer(PgKind::Date, "infinity", 8),
               QVariant(QStringLiteral("infinity")));
 }

@@ -9,8 +9,31 @@ RowTransfer::RowTransfer(TTable& source, TTable& target, const FieldMappingArray
                          MoveOptions options)
     : m_source(source), m_target(target), m_mapping(mapping), m_options(std::move(options)) {}
 
+bool RowTransfer::CheckTargetsDistinct() {
+    if (!m_target.Active())
+        return true;
+    const int count = std::min<int>(m_mapping.size(), m_source.NumberOfFields());
+    for (int i = 0; i < count; ++i) {
+        const TField* target = m_target.LookupField(m_mapping[i].targetName);
+        for (int j = 0; target && j < i; ++j) {
+            if (m_target.LookupField(m_mapping[j].targetName) != target)
+                continue;
+            // One of the two values would be lost without a word.
+            Prompts().message(QStringLiteral("Fields \"") + m_source.FieldAt(j)->FieldName() +
+                                  QStringLiteral("\" and \"") + m_source.FieldAt(i)->FieldName() +
+                                  QStringLiteral("\" in \"From\" both go to field \"") +
+                                  target->FieldName() + QStringLiteral("\" in \"To\" !"),
+                              ApplicationTitle, UserPrompts::Ok, UserPrompts::Icon::None);
+            return false;
+        }
+    }
+    return true;
+}
+
 bool RowTransfer::CheckFieldTypes() {
     m_resolved = false;
+    if (!CheckTargetsDistinct())
+        return false;
     if (m_options.noTypeComparison())
         return true;
     if (!m_target.Active())

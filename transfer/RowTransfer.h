@@ -25,8 +25,8 @@ public:
     RowTransfer(TTable& source, TTable& target, const FieldMappingArray& mapping,
                 MoveOptions options);
 
-    // Whether the run may go on; a type mismatch is reported first. Also settles which source
-    // field goes into which target field for this run.
+    // Whether the run may go on; a target field named by two source fields, or a type
+    // mismatch, is reported first.
     bool CheckFieldTypes();
     // Auto-commit test for list position `index`, then InsertTargetRow.
     void RowStep(int index);
@@ -45,6 +45,8 @@ private:
         CarryRule rule;
     };
     void resolveFields();
+    // False, after saying so, when two source fields go into one target field.
+    bool CheckTargetsDistinct();
 
     TTable& m_source;
     TTable& m_target;

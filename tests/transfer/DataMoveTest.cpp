@@ -1,3 +1,4 @@
+#include "tests/support/ValuePrint.h"
 #include "tests/transfer/DataMoveFixture.h"
 
 #include "app/ActionToolBar.h"
@@ -106,6 +107,25 @@ TEST_F(DataMove, TypeMismatchStopsBeforeTheRunStarts) {
     EXPECT_EQ(message.buttons, UserPrompts::Ok);
     EXPECT_FALSE(window().tTo().HasPendingUpdates());
     EXPECT_FALSE(window().tTo().ControlsSuspended());
+}
+
+TEST_F(DataMove, TwoSourceFieldsIntoOneTargetFieldAreRefusedBeforeTheRun) {
+    execWork(SevenRows);
+    openWorkTables(QStringLiteral("NUM"), QStringLiteral("DST"));
+    selectSourceRows({0});
+    for (const bool typed : {false, true}) {
+        prompts().reset();
+        setOptions(typed, false);
+        runMove([](QObject& dialog) {
+            static_cast<TfFromTo&>(dialog).box(1)->setEditText(QStringLiteral("id"));
+            return 1;
+        });
+        ASSERT_EQ(prompts().messages().size(), 1) << typed;
+        EXPECT_EQ(prompts().messages()[0].text,
+                  QStringLiteral("Fields \"ID\" and \"V\" in \"From\" both go to field \"ID\" in "
+                                 "\"To\" !"));
+        EXPECT_FALSE(window().tTo().HasPendingUpdates());
+    }
 }
 
 TEST_F(DataMove, NamesTheTargetLacksAndEmptyNamesLeaveTheFieldOut) {

@@ -1,12 +1,13 @@
 #include "script/InsertStatement.h"
 
+#include "data/Exceptions.h"
 #include "data/FieldConvert.h"
 #include "data/TField.h"
 #include "data/TTable.h"
 #include "script/DayPattern.h"
 
-#include <QLocale>
 #include <charconv>
+#include <cmath>
 
 namespace {
 
@@ -36,21 +37,34 @@ QString toDateLiteral(double days) {
            QStringLiteral("','DD.MM.YYYY HH24:MI:SS')");
 }
 
-// Whether the value reads back from its 15 significant digits. The C library's own text and
-// parser: a locale's parser costs more than the rest of the row.
-bool fifteenDigitsSuffice(double value) {
-    char text[40];
-    const std::to_chars_result written =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::general, 15);
-    double back = 0;
-    const std::from_chars_result read = std::from_chars(text, written.ptr, back);
-    return written.ec == std::errc() && read.ec == std::errc() && back == value;
+[[noreturn]] void cannotWrite(const TField& field, const QString& value) {
+    throw EConvertError(QStringLiteral("Field '%1' holds %2, which no script can carry")
+                            .arg(field.FieldName(), value));
 }
 
-QString shortestFloat(double value) {
-    QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale.toString(value, 'g', QLocale::FloatingPointShortest);
+// The C library's text, never the locale's: every engine reads "." and nothing else. Fifteen
+// digits where they give the value back (so 1000000 stays 1000000, not 1e+06), else the
+// shortest digits that do.
+QString floatLiteral(const TField& field) {
+    const double value = field.ReadNumber();
+    if (std::isnan(value))
+        cannotWrite(field, QStringLiteral("NaN"));
+    if (std::isinf(value))
+        cannotWrite(field, value > 0 ? QStringLiteral("Infinity") : QStringLiteral("-Infinity"));
+    char text[40];
+    char* const end = text + sizeof text;
+    std::to_chars_result written = std::to_chars(text, end, value, std::chars_format::general, 15);
+    double back = 0;
+    std::from_chars(text, written.ptr, back);
+    if (back != value) {
+        const std::to_chars_result shortest =
+            std::to_chars(text, end, value, std::chars_format::scientific);
+        int digits = 0;
+        for (const char* c = text; c != shortest.ptr && *c != 'e'; ++c)
+            digits += *c >= '0' && *c <= '9';
+        written = std::to_chars(text, end, value, std::chars_format::general, digits);
+    }
+    return QString::fromLatin1(text, written.ptr - text);
 }
 
 }  // namespace
@@ -81,24 +95,16 @@ QString InsertStatement::Quoted(const QString& text) {
 }
 
 QString InsertStatement::ExactNumber(const TField& field) {
-    switch (KindOf(field.FieldType())) {
-        case FieldKind::Float: {
-            // The usual 15 digits where they give the value back, else the shortest text that
-            // does: a script must not round what it carries.
-            const double value = field.ReadNumber();
-            if (fifteenDigitsSuffice(value))
-                return FieldConvert::FormatFloat(value);
-            return shortestFloat(value);
-        }
-        case FieldKind::Bcd: {
-            QString exact;
-            if (!FieldConvert::NormalizeDecimal(field.Value().toString(), -1, exact))
-                return field.ReadText();
-            return exact.replace(QLatin1Char('.'), QLocale().decimalPoint());
-        }
-        default:
-            return field.ReadText();
+    const TFieldType type = field.FieldType();
+    if (KindOf(type) == FieldKind::Float)
+        return floatLiteral(field);
+    if (KindOf(type) == FieldKind::Bcd || type == ftFMTBcd) {
+        QString exact;
+        if (!FieldConvert::NormalizeDecimal(field.Value().toString(), -1, exact))
+            cannotWrite(field, QLatin1Char('\'') + field.Value().toString() + QLatin1Char('\''));
+        return exact;
     }
+    return field.ReadText();
 }
 
 QString InsertStatement::InterbaseBlobText(const QString& content) {

@@ -36,6 +36,7 @@ public:
     static QString InterbaseBlobText(const QString& content);
     // Between apostrophes, each apostrophe doubled.
     static QString Quoted(const QString& text);
-    // A number's literal with every digit its value has, in the user's decimal separator.
+    // A number's literal with every digit its value has and "." as its separator, whatever the
+    // locale. NaN, an infinity or a decimal that is no number fail with the field's name.
     static QString ExactNumber(const TField& field);
 };

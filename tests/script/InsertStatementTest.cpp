@@ -1,6 +1,8 @@
+#include "data/Exceptions.h"
 #include "data/TField.h"
 #include "data/TTable.h"
 #include "script/InsertStatement.h"
+#include "tests/script/ScriptTarget.h"
 #include "tests/script/ScriptTestSupport.h"
 
 #include <QRegularExpression>
@@ -132,10 +134,75 @@ TEST_F(InsertStatementTest, ValueRules) {
     }
 }
 
-TEST_F(InsertStatementTest, FloatsUnderACommaSeparator) {
+TEST_F(InsertStatementTest, NumbersUnderACommaSeparatorKeepEveryDigitAndThePoint) {
     ScopedLocale german(QLocale(QLocale::German, QLocale::Germany));
-    EXPECT_EQ(literal("DOUBLE", "2.5", D::Ansi), "2,5");
-    EXPECT_EQ(literal("DOUBLE", "0.1 + 0.2", D::Ansi), "0,30000000000000004");
+    const struct {
+        const char* type;
+        const char* sql;
+        QString expected;
+    } cases[] = {
+        {"DOUBLE", "2.5", "2.5"},
+        {"DOUBLE", "0.1 + 0.2", "0.30000000000000004"},
+        {"DOUBLE", "-1e300", "-1e+300"},
+        {"MONEY", "-0.125", "-0.125"},
+        {"NUMERIC(12,2)", "'1234.5'", "1234.5"},
+        // SQLite's own text of a REAL in a decimal column, written out without an exponent.
+        {"NUMERIC", "123456789012345000000", "123456789012345000000"},
+        {"NUMERIC", "0.0000000001", "0.0000000001"},
+    };
+    for (const auto& c : cases) {
+        for (const D dialect : {D::Ansi, D::Oracle, D::Interbase})
+            EXPECT_EQ(literal(c.type, c.sql, dialect), c.expected) << c.type << " " << c.sql;
+    }
+}
+
+TEST_F(InsertStatementTest, InfinitiesAndNonNumbersFailTheirRowNamingFieldAndValue) {
+    const struct {
+        const char* type;
+        const char* sql;
+        const char* shown;
+    } cases[] = {
+        {"DOUBLE", "9e999", "Infinity"},
+        {"DOUBLE", "-9e999", "-Infinity"},
+        {"NUMERIC", "'NaN'", "'NaN'"},
+    };
+    for (const auto& c : cases) {
+        for (const D dialect : {D::Ansi, D::Oracle, D::Interbase}) {
+            try {
+                literal(c.type, c.sql, dialect);
+                ADD_FAILURE() << c.sql << " was written";
+            } catch (const EConvertError& e) {
+                EXPECT_EQ(e.message(),
+                          QStringLiteral("Field 'V' holds %1, which no script can carry")
+                              .arg(QLatin1String(c.shown)));
+            }
+        }
+    }
+}
+
+// PostgreSQL holds a real NaN in a double column.
+TEST(InsertStatementNaN, FailsItsRowInEveryDialect) {
+    const QString reason = ScriptTarget::unavailableReason(QStringLiteral("PostgreSQL"));
+    if (!reason.isEmpty())
+        GTEST_SKIP() << reason.toStdString();
+    ScriptTarget target(QStringLiteral("PostgreSQL"));
+    target.db().Connect();
+    target.db().ExecuteStatement(QStringLiteral("CREATE TABLE n (v double precision)"));
+    target.db().ExecuteStatement(QStringLiteral("INSERT INTO n VALUES ('NaN')"));
+    TTable table;
+    table.SetDatabaseName(QStringLiteral("dbTo"));
+    table.SetTableName(QStringLiteral("n"));
+    table.ReadOnly = true;
+    table.OpenTable();
+    for (const D dialect : {D::Ansi, D::Oracle, D::Interbase}) {
+        QString text;
+        try {
+            InsertStatement::AppendValue(text, *table.FieldAt(0), dialect);
+            ADD_FAILURE() << text.toStdString() << " was written";
+        } catch (const EConvertError& e) {
+            EXPECT_EQ(e.message(), "Field 'v' holds NaN, which no script can carry");
+        }
+    }
 }
 
 TEST_F(InsertStatementTest, OracleHexLinesOfFiftyBytes) {

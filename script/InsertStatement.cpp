@@ -5,6 +5,7 @@
 #include "data/TField.h"
 #include "data/TTable.h"
 #include "script/DayPattern.h"
+#include "script/ScriptName.h"
 
 #include <charconv>
 #include <cmath>
@@ -194,16 +195,11 @@ void InsertStatement::AppendValue(QString& text, const TField& field, Dialect di
     }
 }
 
-QString InsertStatement::Render(const TTable& source, const FieldMappingArray& mapping,
-                                const QString& tableName, const QString& divider, Dialect dialect,
-                                const std::function<void()>& beforeBlobDigits) {
+QString InsertStatement::Head(const FieldMappingArray& mapping, int fieldCount,
+                              const QString& tableName, Dialect dialect) {
     const bool oracle = dialect == Oracle;
-    const int count = std::min(static_cast<int>(mapping.size()), source.NumberOfFields());
-    QString text;
-    // Most statements fit; growing a row's text step by step costs more than its values.
-    text.reserve(512);
-    text += QLatin1String("INSERT INTO ");
-    text += tableName;
+    const int count = std::min(static_cast<int>(mapping.size()), fieldCount);
+    QString text = QLatin1String("INSERT INTO ") + ScriptName::Table(tableName);
     text += oracle ? QLatin1String("\n(") : QLatin1String(" (");
     bool first = true;
     for (int i = 0; i < count; ++i) {
@@ -211,11 +207,32 @@ QString InsertStatement::Render(const TTable& source, const FieldMappingArray& m
             continue;
         if (!first)
             text += QLatin1String(", ");
-        text += mapping[i].targetName;
+        text += ScriptName::Identifier(mapping[i].targetName);
         first = false;
     }
     text += oracle ? QLatin1String(")\n(SELECT ") : QLatin1String(")\nVALUES (");
-    first = true;
+    return text;
+}
+
+QString InsertStatement::Render(const TTable& source, const FieldMappingArray& mapping,
+                                const QString& tableName, const QString& divider, Dialect dialect,
+                                const std::function<void()>& beforeBlobDigits) {
+    return RenderWithHead(source, mapping,
+                          Head(mapping, source.NumberOfFields(), tableName, dialect), divider,
+                          dialect, beforeBlobDigits);
+}
+
+QString InsertStatement::RenderWithHead(const TTable& source, const FieldMappingArray& mapping,
+                                        const QString& head, const QString& divider,
+                                        Dialect dialect,
+                                        const std::function<void()>& beforeBlobDigits) {
+    const bool oracle = dialect == Oracle;
+    const int count = std::min(static_cast<int>(mapping.size()), source.NumberOfFields());
+    QString text;
+    // Most statements fit; growing a row's text step by step costs more than its values.
+    text.reserve(512);
+    text += head;
+    bool first = true;
     for (int i = 0; i < count; ++i) {
         if (mapping[i].targetName.isEmpty())
             continue;

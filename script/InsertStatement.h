@@ -18,12 +18,20 @@ public:
     static bool IsDialect(int dialect) { return dialect >= Ansi && dialect <= Interbase; }
 
     // The statement for the current row of `source`: its lines, the divider line and two empty
-    // lines. Fields whose mapping entry has an empty target name are left out. A failure to read
-    // a value passes to the caller. `beforeBlobDigits` runs before the digits of each Oracle
+    // lines. Fields whose mapping entry has an empty target name are left out. The table and
+    // column names are written as ScriptName has them. A value no script can carry, or a failure
+    // to read one, passes to the caller. `beforeBlobDigits` runs before the digits of each Oracle
     // blob literal are written (may be empty).
     static QString Render(const TTable& source, const FieldMappingArray& mapping,
                           const QString& tableName, const QString& divider, Dialect dialect,
                           const std::function<void()>& beforeBlobDigits = {});
+    // The statement's text up to its first value, the same for every row of a run.
+    static QString Head(const FieldMappingArray& mapping, int fieldCount, const QString& tableName,
+                        Dialect dialect);
+    // Render() with the Head() a run made once.
+    static QString RenderWithHead(const TTable& source, const FieldMappingArray& mapping,
+                                  const QString& head, const QString& divider, Dialect dialect,
+                                  const std::function<void()>& beforeBlobDigits = {});
 
     // One value as the dialect writes it, appended to `text`.
     static void AppendValue(QString& text, const TField& field, Dialect dialect,

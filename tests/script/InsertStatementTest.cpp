@@ -205,6 +205,17 @@ TEST(InsertStatementNaN, FailsItsRowInEveryDialect) {
     }
 }
 
+TEST_F(InsertStatementTest, NamesThatAreNoPlainIdentifierAreQuoted) {
+    m_db.exec(QStringLiteral("CREATE TABLE N (A INTEGER, B INTEGER, C INTEGER, D INTEGER)"));
+    m_db.exec(QStringLiteral("INSERT INTO N VALUES (1, 2, 3, 4)"));
+    const auto table = m_db.open(QStringLiteral("N"));
+    const FieldMappingArray mapping = {
+        {"A", "order"}, {"B", "my col"}, {"C", "Plain_1$"}, {"D", "say \"hi\""}};
+    EXPECT_EQ(InsertStatement::Render(*table, mapping, "my tab", ";", D::Ansi),
+              "INSERT INTO \"my tab\" (\"order\", \"my col\", Plain_1$, \"say \"\"hi\"\"\")\n"
+              "VALUES (1, 2, 3, 4)\n;\n\n");
+}
+
 TEST_F(InsertStatementTest, OracleHexLinesOfFiftyBytes) {
     const QString full = QStringLiteral("'") + QString(100, QLatin1Char('A')) + "'||";
     const struct {

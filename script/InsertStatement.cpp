@@ -38,6 +38,11 @@ QString toDateLiteral(double days) {
            QStringLiteral("','DD.MM.YYYY HH24:MI:SS')");
 }
 
+// An empty blob is a value, as '' is; only a missing one is NULL.
+bool isNull(const TField& field) {
+    return field.IsNullValue() && !(field.IsBlobField() && field.Value().isValid());
+}
+
 [[noreturn]] void cannotWrite(const TField& field, const QString& value) {
     throw EConvertError(QStringLiteral("Field '%1' holds %2, which no script can carry")
                             .arg(field.FieldName(), value));
@@ -147,16 +152,16 @@ void InsertStatement::AppendHexLiteral(QString& text, const QByteArray& bytes) {
 void InsertStatement::AppendValue(QString& text, const TField& field, Dialect dialect,
                                   const std::function<void()>& beforeBlobDigits) {
     const TFieldType type = field.FieldType();
-    if (field.IsNullValue()) {
+    if (isNull(field)) {
         text += QLatin1String("null");
         return;
     }
     switch (dialect) {
         case Ansi:
-            if (field.IsBlobField())
-                text += QLatin1String("null");
-            else if (isQuotedText(type))
+            if (KindOf(type) == FieldKind::TextBlob || isQuotedText(type))
                 appendQuoted(text, field.ReadText());
+            else if (field.IsBlobField())
+                text += QLatin1String("null");
             else if (isDateType(type))
                 appendQuotedAsIs(text, field.ReadText());
             else

@@ -104,6 +104,8 @@ TEST_F(InsertStatementTest, ValueRules) {
         {"CLOB", "'O''Hara'", D::Interbase, "'O''Hara' "},
         {"CLOB", "'a' || char(9) || 'b' || char(13, 10) || 'c'", D::Interbase, "'ab\r\nc' "},
         {"BLOB", "X'41'", D::Ansi, "null"},
+        // A memo keeps all of its text in the Ansi dialect.
+        {"CLOB", "'O''Hara' || char(9, 10) || 'x'", D::Ansi, "'O''Hara\t\nx'"},
         {"INTEGER", "NULL", D::Oracle, "null"},
         {"TIMESTAMP", "'2026-12-08 00:00:00'", D::Interbase, "'08.12.2026'"},
         {"TIMESTAMP", "'2026-12-08 00:00:00'", D::Oracle, "TO_DATE('08.12.2026','DD.MM.YYYY')"},
@@ -202,6 +204,32 @@ TEST(InsertStatementNaN, FailsItsRowInEveryDialect) {
         } catch (const EConvertError& e) {
             EXPECT_EQ(e.message(), "Field 'v' holds NaN, which no script can carry");
         }
+    }
+}
+
+TEST_F(InsertStatementTest, EmptyValuesAreNoNullInAnyDialect) {
+    m_db.exec(QStringLiteral("CREATE TABLE E (S VARCHAR(5), M CLOB, B BLOB)"));
+    m_db.exec(QStringLiteral("INSERT INTO E VALUES ('', '', X''), (NULL, NULL, NULL)"));
+    const auto table = m_db.open(QStringLiteral("E"));
+    const FieldMappingArray mapping = equalNames(*table);
+    const QString hexEmpty = QStringLiteral("\nHEXTORAW(\n''\n)");
+    const struct {
+        D dialect;
+        QString empty;
+        QString null;
+    } cases[] = {
+        {D::Ansi, "('', '', null)", "(null, null, null)"},
+        {D::Oracle, "(SELECT '', " + hexEmpty + ", " + hexEmpty + "\nFROM DUAL)",
+         "(SELECT null, null, null\nFROM DUAL)"},
+        {D::Interbase, "('', '' , '' )", "(null, null, null)"},
+    };
+    for (const auto& c : cases) {
+        table->MoveFirst();
+        EXPECT_TRUE(InsertStatement::Render(*table, mapping, "T", ";", c.dialect).contains(c.empty))
+            << "dialect " << c.dialect;
+        table->MoveNext();
+        EXPECT_TRUE(InsertStatement::Render(*table, mapping, "T", ";", c.dialect).contains(c.null))
+            << "dialect " << c.dialect;
     }
 }
 

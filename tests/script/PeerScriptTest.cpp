@@ -75,9 +75,9 @@ TEST_F(PeerScriptTest, AnsiScriptRunsInTheSqliteShell) {
                                     "quote(NOTE) FROM T2 ORDER BY ID")});
     EXPECT_EQ(rows,
               "1|'O''Hara; {x}'|9223372036854775807|0.30000000000000004|12.34|17.05.1990|"
-              "08.12.2026 14:03:09|1|'C''1'|NULL\n"
+              "08.12.2026 14:03:09|1|'C''1'|'memo ''one'''\n"
               "2|NULL|-5|2.5|NULL|08.12.2026|08.12.2026|0|NULL|NULL\n"
-              "3|'Zürich'|0|123456789.125|0.5|30.12.1899|29.02.2000 23:59:59|NULL|'AB'|NULL\n");
+              "3|'Zürich'|0|123456789.125|0.5|30.12.1899|29.02.2000 23:59:59|NULL|'AB'|'line'\n");
 }
 
 TEST_F(PeerScriptTest, AnsiScriptRunsInPsql) {
@@ -116,9 +116,9 @@ TEST_F(PeerScriptTest, AnsiScriptRunsInPsql) {
             {}, environment);
     EXPECT_EQ(rows,
               "1|O'Hara; {x}|9223372036854775807|0.30000000000000004|12.34|1990-05-17|"
-              "2026-12-08 14:03:09|t|C'1     |\n"
+              "2026-12-08 14:03:09|t|C'1     |memo 'one'\n"
               "2|<null>|-5|2.5||2026-12-08|2026-12-08 00:00:00|f||\n"
-              "3|Zürich|0|123456789.125|0.50|1899-12-30|2000-02-29 23:59:59||AB      |\n");
+              "3|Zürich|0|123456789.125|0.50|1899-12-30|2000-02-29 23:59:59||AB      |line\n");
 }
 
 TEST_F(PeerScriptTest, InterbaseScriptRunsInFirebird) {

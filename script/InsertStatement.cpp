@@ -5,18 +5,13 @@
 #include "data/TField.h"
 #include "data/TTable.h"
 #include "script/DayPattern.h"
+#include "script/ScriptMoment.h"
 #include "script/ScriptName.h"
 
 #include <charconv>
 #include <cmath>
 
 namespace {
-
-void appendQuotedAsIs(QString& text, const QString& value) {
-    text += QLatin1Char('\'');
-    text += value;
-    text += QLatin1Char('\'');
-}
 
 bool isDateType(TFieldType type) {
     return type == ftDate || type == ftTime || type == ftDateTime;
@@ -27,15 +22,6 @@ bool isDateType(TFieldType type) {
 bool isQuotedText(TFieldType type) {
     const FieldKind kind = KindOf(type);
     return (kind == FieldKind::Text && type != ftFMTBcd) || kind == FieldKind::Bytes;
-}
-
-QString toDateLiteral(double days) {
-    if (DayPattern::IsMidnight(days)) {
-        return QStringLiteral("TO_DATE('") + DayPattern::Format(days, false) +
-               QStringLiteral("','DD.MM.YYYY')");
-    }
-    return QStringLiteral("TO_DATE('") + DayPattern::Format(days, true) +
-           QStringLiteral("','DD.MM.YYYY HH24:MI:SS')");
 }
 
 // An empty blob is a value, as '' is; only a missing one is NULL.
@@ -73,9 +59,30 @@ QString floatLiteral(const TField& field) {
     return QString::fromLatin1(text, written.ptr - text);
 }
 
-}  // namespace
+QString toDateLiteral(const ScriptMoment& moment) {
+    if (DayPattern::IsMidnight(moment.time)) {
+        return QStringLiteral("TO_DATE('") + DayPattern::Format(moment.date, moment.time, false) +
+               QStringLiteral("','DD.MM.YYYY')");
+    }
+    return QStringLiteral("TO_DATE('") + DayPattern::Format(moment.date, moment.time, true) +
+           QStringLiteral("','DD.MM.YYYY HH24:MI:SS')");
+}
 
-namespace {
+// The user's short date and long time formats, as the field's text form has them, but from
+// the whole-second value. Text that a date column holds as no date stands as it is.
+QString userDateText(const TField& field) {
+    if (field.Value().typeId() == QMetaType::QString)
+        return field.ReadText();
+    const ScriptMoment moment = WholeSecondMoment(field);
+    switch (KindOf(field.FieldType())) {
+        case FieldKind::Date:
+            return FieldConvert::FormatDate(moment.date);
+        case FieldKind::Time:
+            return FieldConvert::FormatTime(moment.time);
+        default:
+            return FieldConvert::FormatDateTime(moment.date, moment.time);
+    }
+}
 
 void appendQuoted(QString& text, const QString& value) {
     text += QLatin1Char('\'');
@@ -163,7 +170,7 @@ void InsertStatement::AppendValue(QString& text, const TField& field, Dialect di
             else if (field.IsBlobField())
                 text += QLatin1String("null");
             else if (isDateType(type))
-                appendQuotedAsIs(text, field.ReadText());
+                appendQuoted(text, userDateText(field));
             else
                 text += ExactNumber(field);
             return;
@@ -173,7 +180,7 @@ void InsertStatement::AppendValue(QString& text, const TField& field, Dialect di
                     beforeBlobDigits();
                 AppendHexLiteral(text, field.Value().toByteArray());
             } else if (isDateType(type)) {
-                text += toDateLiteral(field.ReadDateTime());
+                text += toDateLiteral(WholeSecondMoment(field));
             } else if (isQuotedText(type)) {
                 appendQuoted(text, field.ReadText());
             } else {
@@ -182,11 +189,13 @@ void InsertStatement::AppendValue(QString& text, const TField& field, Dialect di
             return;
         case Interbase:
             if (type == ftDate || type == ftDateTime) {
-                const double days = field.ReadDateTime();
+                const ScriptMoment moment = WholeSecondMoment(field);
                 text += QLatin1Char('\'') +
-                        DayPattern::Format(days, !DayPattern::IsMidnight(days)) + QLatin1Char('\'');
+                        DayPattern::Format(moment.date, moment.time,
+                                           !DayPattern::IsMidnight(moment.time)) +
+                        QLatin1Char('\'');
             } else if (type == ftTime) {
-                text += QLatin1Char('\'') + DayPattern::FormatTime(field.ReadDateTime()) +
+                text += QLatin1Char('\'') + DayPattern::FormatTime(WholeSecondMoment(field).time) +
                         QLatin1Char('\'');
             } else if (isQuotedText(type)) {
                 appendQuoted(text, field.ReadText());

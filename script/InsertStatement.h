@@ -34,7 +34,8 @@ public:
                                   const std::function<void()>& beforeBlobDigits = {});
 
     // One value as the dialect writes it, appended to `text`: NULL as null, an empty text or
-    // memo as ''. The Ansi dialect writes a memo as quoted text and a binary blob as null.
+    // memo as ''. Dates and times carry whole seconds. The Ansi dialect writes a memo as quoted
+    // text and a binary blob as null.
     static void AppendValue(QString& text, const TField& field, Dialect dialect,
                             const std::function<void()>& beforeBlobDigits = {});
 

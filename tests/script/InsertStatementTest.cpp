@@ -118,6 +118,15 @@ TEST_F(InsertStatementTest, ValueRules) {
         {"TIME", "'00:00:00'", D::Interbase, "'00:00:00'"},
         {"TIME", "'09:15:00'", D::Ansi, "'09:15:00'"},
         {"BOOLEAN", "1", D::Ansi, "True"},
+        // Whole seconds: the last moment a date holds stays on that date.
+        {"TIMESTAMP", "'9999-12-31 23:59:59.999999'", D::Ansi, "'31.12.9999 23:59:59'"},
+        {"TIMESTAMP", "'9999-12-31 23:59:59.999'", D::Oracle,
+         "TO_DATE('31.12.9999 23:59:59','DD.MM.YYYY HH24:MI:SS')"},
+        {"TIMESTAMP", "'9999-12-31 23:59:59.9995'", D::Interbase, "'31.12.9999 23:59:59'"},
+        {"TIMESTAMP", "'2026-12-08 00:00:00.999'", D::Oracle, "TO_DATE('08.12.2026','DD.MM.YYYY')"},
+        {"TIME", "'23:59:59.9999'", D::Ansi, "'23:59:59'"},
+        {"TIME", "'23:59:59.9999'", D::Interbase, "'23:59:59'"},
+        {"DATE", "'9999-12-31'", D::Oracle, "TO_DATE('31.12.9999','DD.MM.YYYY')"},
         // Numbers keep every digit their value has.
         {"DOUBLE", "0.1 + 0.2", D::Ansi, "0.30000000000000004"},
         {"DOUBLE", "2.5", D::Oracle, "2.5"},

@@ -10,6 +10,7 @@
 #include "grids/ControlsSuspension.h"
 #include "grids/RowSelection.h"
 #include "script/ScriptExecution.h"
+#include "script/ScriptFileLines.h"
 #include "script/ScriptGeneration.h"
 #include "transfer/BatchRun.h"
 #include "transfer/RowTransfer.h"
@@ -396,22 +397,21 @@ int RunScriptJob(const JobOptions& options, CommandLinePrompts& prompts) {
 int RunExecJob(const JobOptions& options, CommandLinePrompts& prompts) {
     QElapsedTimer timer;
     timer.start();
-    QFile file(options.scriptFile);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!QFile(options.scriptFile).open(QIODevice::ReadOnly))
         throw UsageError{QStringLiteral("Cannot read the script %1").arg(options.scriptFile)};
-    // Cut into lines as the SQL window's buffer holds a loaded text.
-    QString text = QString::fromUtf8(file.readAll());
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
+    const ScriptFileSource script(options.scriptFile);
 
     TDatabase database;
     database.SetDatabaseName(QStringLiteral("dbTo"));
     database.SetSessionName(QStringLiteral("Default"));
     connect(database, options.toAlias, prompts);
-    const int statements = RunScript(lines, options.divider, database);
+    int statements = 0;
+    try {
+        statements = RunScript(script, options.divider, database);
+    } catch (const ENoStatement&) {
+        throw Exception(
+            QStringLiteral("%1: the script holds no statement").arg(options.scriptFile));
+    }
     if (!options.quiet) {
         PrintError(QStringLiteral("%1 statements executed and committed, in %2 s")
                        .arg(QString::number(statements), seconds(timer)));

@@ -37,7 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString text = input.text();
     const QStringList lines = text.split(QLatin1Char('\n'));
 
-    StatementCutter cutter(lines, StatementTerminator(divider));
+    ScriptLineList reader(lines);
+    StatementCutter cutter(reader, StatementTerminator(divider));
     CutStatement statement;
     int previous = -1;
     while (cutter.next(statement)) {

@@ -348,3 +348,13 @@ TEST_F(CommandLineTest, ScriptOfTheDemoOrdersExecutesIntoPostgresValueByValue) {
     expectSameValues(storedValues(QStringLiteral("PG"), QStringLiteral("orders")),
                      storedValues(QStringLiteral("DEMO"), QStringLiteral("ORDERS")));
 }
+
+TEST_F(CommandLineTest, ExecOfAScriptWithoutStatementsSaysSo) {
+    for (const QByteArray& text : {QByteArray("  \n\t\n;\n\r\n"), QByteArray()}) {
+        const Outcome result = rowcart({QStringLiteral("exec"), QStringLiteral("WORK"),
+                                        writeFile(QStringLiteral("blank.sql"), text)});
+        EXPECT_EQ(result.code, 3);
+        EXPECT_TRUE(result.err.contains(QLatin1String("blank.sql: the script holds no statement")))
+            << result.err.toStdString();
+    }
+}

@@ -16,7 +16,8 @@ class StatementCutting : public ::testing::TestWithParam<CutCase> {};
 
 TEST_P(StatementCutting, CutsAtTerminatorLinesOnly) {
     const CutCase& c = GetParam();
-    StatementCutter cutter(c.lines, StatementTerminator(c.divider));
+    ScriptLineList lines(c.lines);
+    StatementCutter cutter(lines, StatementTerminator(c.divider));
     QStringList statements;
     QList<int> lastLines;
     CutStatement cut;
@@ -98,9 +99,10 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ScriptParameters, OnlyApostrophesAndDoubleQuotesSwitch) {
-    const QSet<QString> names = ScriptParameterNames(
-        {"/* 14:03 */ VALUES (:a, ':b', \"c:d\", `:e`)", "-- :f", "VALUES (:g)"});
-    EXPECT_EQ(names, QSet<QString>({"a", "e`", "g"}));
+    const QSet<QString> names =
+        ScriptParameterNames({"/* 14:03 */ VALUES (:a, ':b', \"c:d\", `:e`)", "-- :f",
+                              "VALUES (:g)", "VALUES (':h", ":i', /* :j", ":k */ :l)"});
+    EXPECT_EQ(names, QSet<QString>({"a", "e`", "g", "l"}));
 }
 
 }  // namespace

@@ -164,27 +164,41 @@ StatementCutter::StatementCutter(ScriptLines& lines, QChar terminator)
 bool StatementCutter::next(CutStatement& statement) {
     statement.text.resize(0);
     statement.firstLine = -1;
+    OpenSpan open;
     while (m_lines.next(m_line)) {
         const int index = m_next++;
         const QString& line = m_line;
+        const bool startsInLiteral = !open.quote.isNull();
         qsizetype from = 0;
         qsizetype to = line.size();
-        while (from < to && isBlank(line[from]))
-            ++from;
-        while (to > from && isBlank(line[to - 1]))
-            --to;
-        if (to - from == 1 && line[from] == m_terminator) {
-            if (statement.firstLine < 0)
+        if (!startsInLiteral) {
+            while (from < to && isBlank(line[from]))
+                ++from;
+            qsizetype end = to;
+            while (end > from && isBlank(line[end - 1]))
+                --end;
+            if (end - from == 1 && line[from] == m_terminator) {
+                if (statement.firstLine < 0)
+                    continue;
+                statement.lastLine = index;
+                return true;
+            }
+            if (from == end)
                 continue;
-            statement.lastLine = index;
-            return true;
         }
-        if (from == to)
-            continue;
+        walkOutside(
+            line, Quotes::WithBackQuotes, [](qsizetype i) { return i + 1; },
+            [](qsizetype, qsizetype) {}, &open);
+        const bool endsInLiteral = !open.quote.isNull();
+        if (!endsInLiteral) {
+            while (to > from && isBlank(line[to - 1]))
+                --to;
+        }
         if (statement.firstLine < 0)
             statement.firstLine = index;
         statement.text.append(QStringView(line).mid(from, to - from));
-        statement.text.append(LineEnd);
+        // A literal's line break reaches the engine as the script holds it.
+        statement.text.append(endsInLiteral ? QStringView(u"\n") : QStringView(LineEnd));
     }
     statement.lastLine = m_next - 1;
     return statement.firstLine >= 0;

@@ -13,14 +13,17 @@ QChar StatementTerminator(const QString& divider);
 
 // One statement as cut from the script's lines.
 struct CutStatement {
-    QString text;        // its trimmed, non-empty lines, each followed by CR LF
+    QString text;        // its lines, each followed by CR LF, or by LF inside a quoted literal
     int firstLine = -1;  // index of its first line
     int lastLine = -1;   // index of the last line read for it: its terminator, or the last line
 };
 
-// Cuts a script's lines, as they are read, into statements at lines that hold nothing but the
-// terminator once trimmed. Lines are trimmed of every character with a code from 0 to 32 at
-// both ends; empty lines are dropped; a statement without lines is skipped.
+// Cuts a script's lines into statements at lines that hold nothing but the terminator once
+// trimmed. Outside quotes, lines are trimmed of every character with a code from 0 to 32 at
+// both ends and empty lines are dropped; a statement without lines is skipped. Inside quotes
+// (apostrophes, double quotes, back quotes), a literal's lines reach the statement exactly as
+// they lie, a terminator line among them. A quote inside a comment (-- to the end of the line,
+// /* ... */) opens nothing.
 class StatementCutter {
 public:
     StatementCutter(ScriptLines& lines, QChar terminator);

@@ -144,8 +144,29 @@ TEST_P(ScriptExecution, AScriptInTheGeneratedLayoutRuns) {
     EXPECT_EQ(target().committedColumn(Items, 1), QStringList({"12:30", "it's 50%"}));
 }
 
-// Read as a stream: every kind of line end, and a failure's message quoting the failing
-// statement's first line, read again from the file.
+// A literal's blanks, empty lines, control characters and terminator lines are its own.
+TEST_P(ScriptExecution, LiteralLinesArriveAsTheScriptHoldsThem) {
+    const QStringList lines = {"INSERT INTO ITEMS (ID, AT) VALUES (1, 'abc   ",
+                               "   def')",
+                               ";",
+                               "  INSERT INTO ITEMS (ID, AT)  ",
+                               "",
+                               "VALUES (2, 'line1",
+                               "",
+                               "line3')",
+                               ";",
+                               "INSERT INTO ITEMS (ID, AT) VALUES (3, '",
+                               ";",
+                               QString::fromLatin1("\x01\x02x  ')"),
+                               ";"};
+    EXPECT_EQ(RunScript(lines, QStringLiteral(";"), db()), 3);
+    EXPECT_EQ(
+        target().committedColumn(Items, 1),
+        QStringList({"abc   \n   def", "line1\n\nline3", QString::fromLatin1("\n;\n\x01\x02x  ")}));
+}
+
+// Read as a stream: every kind of line end, a literal over two lines, and a failure's message
+// quoting the failing statement's first line, read again from the file.
 TEST_P(ScriptExecution, AScriptFileRunsLineByLine) {
     QTemporaryDir dir;
     const auto file = [&dir](const QByteArray& text) {
@@ -155,11 +176,11 @@ TEST_P(ScriptExecution, AScriptFileRunsLineByLine) {
         out.write(text);
         return path;
     };
-    EXPECT_EQ(RunScript(ScriptFileSource(file("INSERT INTO ITEMS (ID, AT)\r\nVALUES (1, 'a')\r\n"
+    EXPECT_EQ(RunScript(ScriptFileSource(file("INSERT INTO ITEMS (ID, AT) VALUES (1, 'a\r\nb')\r\n"
                                               ";\rINSERT INTO ITEMS (ID) VALUES (2)\n;")),
                         QStringLiteral(";"), db()),
               2);
-    EXPECT_EQ(target().committedColumn(Items, 1), QStringList({"a", ""}));
+    EXPECT_EQ(target().committedColumn(Items, 1), QStringList({"a\nb", ""}));
 
     const Exception e = failureOf<Exception>(
         ScriptFileSource(file("INSERT INTO ITEMS (ID) VALUES (3)\n;\n\n  INSERT INTO ITEMS\r\n"

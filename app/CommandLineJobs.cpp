@@ -355,13 +355,18 @@ int RunScriptJob(const JobOptions& options, CommandLinePrompts& prompts) {
     const FieldMappingArray equalNames = buildMapping(source.table, options);
     const int notFound = selectRows(source, options);
 
+    // From here on Ctrl+C stops the run rather than the process, so the file is never left
+    // half-written.
+    CommandLineHost host(barWanted(options));
     QSaveFile file(options.outputFile);
     QFile standardOutput;
     QIODevice* out = &file;
+    // The side writes in pieces of its own and checks each. Unbuffered, a short write shows
+    // there; the save file's commit would let a short flush of its buffer pass.
     if (options.outputFile.isEmpty()) {
         standardOutput.open(stdout, QIODevice::WriteOnly);
         out = &standardOutput;
-    } else if (!file.open(QIODevice::WriteOnly)) {
+    } else if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         throw Exception(
             QStringLiteral("Cannot write %1: %2").arg(options.outputFile, file.errorString()));
     }
@@ -372,7 +377,12 @@ int RunScriptJob(const JobOptions& options, CommandLinePrompts& prompts) {
     BatchPieces pieces = generation.Pieces();
     RunCount count;
     countAround(pieces, count);
-    CommandLineHost host(barWanted(options));
+    // The trailer says the script is finished: a stopped run's script is not.
+    const auto closing = pieces.closing;
+    pieces.closing = [closing, &count] {
+        if (!CommandLineHost::interrupted() && !count.stoppedOnError)
+            closing();
+    };
     BatchRun run(host);
     host.setRun(&run);
     run.RunBatch(
@@ -382,14 +392,23 @@ int RunScriptJob(const JobOptions& options, CommandLinePrompts& prompts) {
             return 1;
         },
         pieces);
-    side.flush();
-    if (!options.outputFile.isEmpty() && !file.commit())
+    const bool complete = !CommandLineHost::interrupted() && !count.stoppedOnError;
+    // An incomplete script never replaces the file: the save file drops what it holds.
+    if (complete || options.outputFile.isEmpty())
+        side.flush();
+    if (complete && !options.outputFile.isEmpty() && !file.commit())
         throw Exception(
             QStringLiteral("Cannot write %1: %2").arg(options.outputFile, file.errorString()));
     if (!options.quiet) {
-        PrintError(QStringLiteral("%1 statements written, %2 skipped, in %3 s")
-                       .arg(QString::number(count.done), QString::number(count.failed + notFound),
-                            seconds(timer)));
+        QString summary = QStringLiteral("%1 statements written, %2 skipped, in %3 s")
+                              .arg(QString::number(count.done),
+                                   QString::number(count.failed + notFound), seconds(timer));
+        if (!complete) {
+            summary.prepend(QStringLiteral("Stopped: "));
+            if (!options.outputFile.isEmpty())
+                summary += QStringLiteral("; %1 left as it was").arg(options.outputFile);
+        }
+        PrintError(summary);
     }
     return exitFor(count, notFound);
 }

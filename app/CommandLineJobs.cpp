@@ -10,6 +10,7 @@
 #include "grids/ControlsSuspension.h"
 #include "grids/RowSelection.h"
 #include "script/ScriptExecution.h"
+#include "script/ScriptFileLines.h"
 #include "script/ScriptGeneration.h"
 #include "transfer/BatchRun.h"
 #include "transfer/RowTransfer.h"
@@ -354,13 +355,18 @@ int RunScriptJob(const JobOptions& options, CommandLinePrompts& prompts) {
     const FieldMappingArray equalNames = buildMapping(source.table, options);
     const int notFound = selectRows(source, options);
 
+    // From here on Ctrl+C stops the run rather than the process, so the file is never left
+    // half-written.
+    CommandLineHost host(barWanted(options));
     QSaveFile file(options.outputFile);
     QFile standardOutput;
     QIODevice* out = &file;
+    // The side writes in pieces of its own and checks each. Unbuffered, a short write shows
+    // there; the save file's commit would let a short flush of its buffer pass.
     if (options.outputFile.isEmpty()) {
         standardOutput.open(stdout, QIODevice::WriteOnly);
         out = &standardOutput;
-    } else if (!file.open(QIODevice::WriteOnly)) {
+    } else if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         throw Exception(
             QStringLiteral("Cannot write %1: %2").arg(options.outputFile, file.errorString()));
     }
@@ -371,7 +377,12 @@ int RunScriptJob(const JobOptions& options, CommandLinePrompts& prompts) {
     BatchPieces pieces = generation.Pieces();
     RunCount count;
     countAround(pieces, count);
-    CommandLineHost host(barWanted(options));
+    // The trailer says the script is finished: a stopped run's script is not.
+    const auto closing = pieces.closing;
+    pieces.closing = [closing, &count] {
+        if (!CommandLineHost::interrupted() && !count.stoppedOnError)
+            closing();
+    };
     BatchRun run(host);
     host.setRun(&run);
     run.RunBatch(
@@ -381,14 +392,23 @@ int RunScriptJob(const JobOptions& options, CommandLinePrompts& prompts) {
             return 1;
         },
         pieces);
-    side.flush();
-    if (!options.outputFile.isEmpty() && !file.commit())
+    const bool complete = !CommandLineHost::interrupted() && !count.stoppedOnError;
+    // An incomplete script never replaces the file: the save file drops what it holds.
+    if (complete || options.outputFile.isEmpty())
+        side.flush();
+    if (complete && !options.outputFile.isEmpty() && !file.commit())
         throw Exception(
             QStringLiteral("Cannot write %1: %2").arg(options.outputFile, file.errorString()));
     if (!options.quiet) {
-        PrintError(QStringLiteral("%1 statements written, %2 skipped, in %3 s")
-                       .arg(QString::number(count.done), QString::number(count.failed + notFound),
-                            seconds(timer)));
+        QString summary = QStringLiteral("%1 statements written, %2 skipped, in %3 s")
+                              .arg(QString::number(count.done),
+                                   QString::number(count.failed + notFound), seconds(timer));
+        if (!complete) {
+            summary.prepend(QStringLiteral("Stopped: "));
+            if (!options.outputFile.isEmpty())
+                summary += QStringLiteral("; %1 left as it was").arg(options.outputFile);
+        }
+        PrintError(summary);
     }
     return exitFor(count, notFound);
 }
@@ -396,22 +416,21 @@ int RunScriptJob(const JobOptions& options, CommandLinePrompts& prompts) {
 int RunExecJob(const JobOptions& options, CommandLinePrompts& prompts) {
     QElapsedTimer timer;
     timer.start();
-    QFile file(options.scriptFile);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!QFile(options.scriptFile).open(QIODevice::ReadOnly))
         throw UsageError{QStringLiteral("Cannot read the script %1").arg(options.scriptFile)};
-    // Cut into lines as the SQL window's buffer holds a loaded text.
-    QString text = QString::fromUtf8(file.readAll());
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
+    const ScriptFileSource script(options.scriptFile);
 
     TDatabase database;
     database.SetDatabaseName(QStringLiteral("dbTo"));
     database.SetSessionName(QStringLiteral("Default"));
     connect(database, options.toAlias, prompts);
-    const int statements = RunScript(lines, options.divider, database);
+    int statements = 0;
+    try {
+        statements = RunScript(script, options.divider, database);
+    } catch (const ENoStatement&) {
+        throw Exception(
+            QStringLiteral("%1: the script holds no statement").arg(options.scriptFile));
+    }
     if (!options.quiet) {
         PrintError(QStringLiteral("%1 statements executed and committed, in %2 s")
                        .arg(QString::number(statements), seconds(timer)));

@@ -2,7 +2,9 @@
 // the SQL window's "Execute.." offscreen into an empty SQLite target, beside `sqlite3 DB < script`
 // inside BEGIN/COMMIT, and, when a server is there (`source tools/pgcluster.sh &&
 // pgcluster_start`), into a PostgreSQL target beside `psql -1 -f script`, on the same file.
-// Usage: bench_exec [rows]   (default: 100000)
+// `rowcart exec` and the sqlite3 shell run as processes of their own, each with its peak
+// resident memory beside the script's size. A script too large for the editor runs only there.
+// Usage: bench_exec [rows]   (default: 100000; needs the rowcart executable beside bench/)
 #include "app/MainLayout.h"
 #include "app/uMain.h"
 #include "bench/support/BenchGenerator.h"
@@ -17,14 +19,21 @@
 #include "script/ScriptText.h"
 #include "script/uSQL.h"
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <vector>
+
+extern char** environ;
 
 namespace {
 
@@ -70,8 +79,9 @@ public:
     int execDialog(QObject&) override { return 0; }
 };
 
-// The script as script generation writes it: header, one statement per row, trailer.
-QString generateScript(const QString& sourceAlias, qint64 rows) {
+// The script as script generation writes it: header, one statement per row, trailer, written
+// to `path` as it grows. Returns its length in characters.
+qint64 writeScript(const QString& sourceAlias, qint64 rows, const QString& path) {
     TDatabase db;
     db.SetDatabaseName(QStringLiteral("dbSource"));
     db.SetAliasName(sourceAlias);
@@ -88,22 +98,102 @@ QString generateScript(const QString& sourceAlias, qint64 rows) {
         const QString name = source.FieldAt(i)->FieldName();
         mapping.append(FieldMapping{name, mapped.contains(name) ? name : QString()});
     }
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        die(QStringLiteral("cannot write ") + path);
+    qint64 characters = 0;
+    QString part;
+    const auto add = [&](const QString& text, bool last = false) {
+        part += text;
+        if (part.size() < (1 << 20) && !last)
+            return;
+        characters += part.size();
+        const QByteArray bytes = part.toUtf8();
+        if (file.write(bytes) != bytes.size())
+            die(QStringLiteral("cannot write ") + path);
+        part.clear();
+    };
     const QDateTime started = QDateTime::currentDateTime();
-    QString script = ScriptText::HeaderLine1(QStringLiteral("https://rowcart.example"), started) +
-                     QStringLiteral("\n") +
-                     ScriptText::HeaderLine2(
-                         QStringLiteral("Connected to \"") + sourceAlias + QStringLiteral("\""),
-                         Table, QStringLiteral("Ansi SQL")) +
-                     QStringLiteral("\n\n");
+    add(ScriptText::HeaderLine1(QStringLiteral("https://rowcart.example"), started) +
+        QStringLiteral("\n") +
+        ScriptText::HeaderLine2(
+            QStringLiteral("Connected to \"") + sourceAlias + QStringLiteral("\""), Table,
+            QStringLiteral("Ansi SQL")) +
+        QStringLiteral("\n\n"));
     qint64 count = 0;
     for (source.MoveFirst(); !source.AtEnd(); source.MoveNext(), ++count)
-        script += InsertStatement::Render(source, mapping, Table, QStringLiteral(";"),
-                                          InsertStatement::Ansi);
+        add(InsertStatement::Render(source, mapping, Table, QStringLiteral(";"),
+                                    InsertStatement::Ansi));
     if (count != rows)
         die(QStringLiteral("the source has %1 rows").arg(count));
-    script += ScriptText::CommitLine(QStringLiteral(";")) + QStringLiteral("\n") +
-              ScriptText::FinishedLine(QDateTime::currentDateTime());
-    return script;
+    add(ScriptText::CommitLine(QStringLiteral(";")) + QStringLiteral("\n") +
+            ScriptText::FinishedLine(QDateTime::currentDateTime()),
+        true);
+    return characters;
+}
+
+QString readScript(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        die(QStringLiteral("cannot read ") + path);
+    return QString::fromUtf8(file.readAll());
+}
+
+struct Process {
+    qint64 ms = 0;
+    double peakMiB = 0;
+};
+
+// Runs a program to its end, standard input from `input` (when given) and standard output
+// dropped. Its peak resident memory is what /usr/bin/time reports: a process this one starts
+// counts this one's memory in its own peak, one that the small time process starts does not.
+Process runProcess(const QString& program, const QStringList& arguments,
+                   const QString& input = QString()) {
+    QTemporaryDir dir;
+    const QString peakFile = dir.filePath(QStringLiteral("peak"));
+    const bool timed = QFileInfo::exists(QStringLiteral("/usr/bin/time"));
+    QStringList words;
+    if (timed)
+        words << QStringLiteral("/usr/bin/time") << QStringLiteral("-f") << QStringLiteral("%M")
+              << QStringLiteral("-o") << peakFile;
+    words << program << arguments;
+    QList<QByteArray> local;
+    for (const QString& word : words)
+        local.append(word.toLocal8Bit());
+    std::vector<char*> argv;
+    for (QByteArray& word : local)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    const QByteArray inputPath = input.toLocal8Bit();
+    if (!input.isEmpty())
+        posix_spawn_file_actions_addopen(&actions, 0, inputPath.constData(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    QElapsedTimer timer;
+    timer.start();
+    pid_t pid = 0;
+    int status = 0;
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0 ||
+        ::waitpid(pid, &status, 0) <= 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        die(program + QStringLiteral(" failed"));
+    Process run;
+    run.ms = timer.elapsed();
+    posix_spawn_file_actions_destroy(&actions);
+    QFile peak(peakFile);
+    if (timed && peak.open(QIODevice::ReadOnly))
+        run.peakMiB = peak.readAll().trimmed().toDouble() / 1024.0;
+    return run;
+}
+
+double reportProcess(const char* what, qint64 rows, const Process& run, double scriptMiB) {
+    const double rate =
+        run.ms > 0 ? static_cast<double>(rows) * 1000.0 / static_cast<double>(run.ms) : 0.0;
+    std::printf("%-40s %9lld rows %8lld ms %10.0f rows/s  peak RSS %5.0f MiB (script %.0f MiB)\n",
+                what, static_cast<long long>(rows), static_cast<long long>(run.ms), rate,
+                run.peakMiB, scriptMiB);
+    std::fflush(stdout);
+    return rate;
 }
 
 void writeFile(const QString& path, const QByteArray& text) {
@@ -178,15 +268,18 @@ int main(int argc, char** argv) {
     const QString sourcePath = dir.filePath(QStringLiteral("source.db"));
     const QString targetPath = dir.filePath(QStringLiteral("target.db"));
     const QString shellPath = dir.filePath(QStringLiteral("shell.db"));
+    const QString cliPath = dir.filePath(QStringLiteral("cli.db"));
     const QString scriptPath = dir.filePath(QStringLiteral("script.sql"));
     BenchGenerator::CreateSqliteTable(sourcePath, Table, rows);
     BenchGenerator::CreateSqliteTable(targetPath, Table, 0);
     BenchGenerator::CreateSqliteTable(shellPath, Table, 0);
+    BenchGenerator::CreateSqliteTable(cliPath, Table, 0);
 
     const bool postgres = !env("ROWCART_PG_PORT").isEmpty();
     const QString pgDatabase = QStringLiteral("rowcart_bench_exec_%1").arg(app.applicationPid());
     QString aliases = QStringLiteral("[SOURCE]\nDRIVER=SQLITE\nPATH=") + sourcePath +
                       QStringLiteral("\n\n[TSQLITE]\nDRIVER=SQLITE\nPATH=") + targetPath +
+                      QStringLiteral("\n\n[TCLI]\nDRIVER=SQLITE\nPATH=") + cliPath +
                       QStringLiteral("\n\n");
     const QString pgServer = QStringLiteral("DRIVER=POSTGRES\nSERVER NAME=") +
                              env("ROWCART_PG_HOST") + QStringLiteral("\nPORT=") +
@@ -204,30 +297,44 @@ int main(int argc, char** argv) {
 
     QElapsedTimer timer;
     timer.start();
-    const QString script = generateScript(QStringLiteral("SOURCE"), rows);
-    const QByteArray scriptUtf8 = script.toUtf8();
-    writeFile(scriptPath, scriptUtf8);
-    std::printf("script: %lld rows, %lld characters, generated in %lld ms\n",
-                static_cast<long long>(rows), static_cast<long long>(script.size()),
+    const qint64 characters = writeScript(QStringLiteral("SOURCE"), rows, scriptPath);
+    const double scriptMiB = static_cast<double>(QFileInfo(scriptPath).size()) / (1 << 20);
+    std::printf("script: %lld rows, %lld characters (%.0f MiB), generated in %lld ms\n",
+                static_cast<long long>(rows), static_cast<long long>(characters), scriptMiB,
                 static_cast<long long>(timer.elapsed()));
 
-    TfMain main;
-    main.fSQL()->ClearScript();
-    main.fSQL()->AddText(script);
-    // The text in the editor, as it is once a generation has ended.
-    main.fSQL()->LineCount();
-    QCoreApplication::processEvents();
-
-    const double ours = report("Execute.. into SQLite", rows,
-                               executeThroughWindow(main, QStringLiteral("TSQLITE"), Table, rows));
-    const qint64 shellMs =
-        runTool(QStringLiteral("sqlite3"), {shellPath}, QByteArray("BEGIN;\n") + scriptUtf8);
+    const QString rowcart = QCoreApplication::applicationDirPath() + QStringLiteral("/../rowcart");
+    reportProcess("rowcart exec into SQLite", rows,
+                  runProcess(rowcart, {QStringLiteral("exec"), QStringLiteral("TCLI"), scriptPath,
+                                       QStringLiteral("--quiet")}),
+                  scriptMiB);
+    if (sqliteCount(cliPath) != rows)
+        die(QStringLiteral("rowcart exec did not insert every row"));
+    const double shell = reportProcess(
+        "sqlite3 DB < script (BEGIN/COMMIT)", rows,
+        runProcess(QStringLiteral("sqlite3"),
+                   {QStringLiteral("-cmd"), QStringLiteral("BEGIN"), shellPath}, scriptPath),
+        scriptMiB);
     if (sqliteCount(shellPath) != rows)
         die(QStringLiteral("the sqlite3 shell did not insert every row"));
-    const double shell = report("sqlite3 DB < script (BEGIN/COMMIT)", rows, shellMs);
-    std::printf("ratio to the sqlite3 shell: %.2f\n", shell > 0 ? ours / shell : 0.0);
+    const bool fitsTheEditor = characters <= 16777215;
+    if (!fitsTheEditor)
+        std::printf("the script is larger than the editor holds: no Execute.. runs\n");
 
-    if (postgres) {
+    TfMain main;
+    if (fitsTheEditor) {
+        main.fSQL()->ClearScript();
+        main.fSQL()->AddText(readScript(scriptPath));
+        // The text in the editor, as it is once a generation has ended.
+        main.fSQL()->LineCount();
+        QCoreApplication::processEvents();
+        const double ours =
+            report("Execute.. into SQLite", rows,
+                   executeThroughWindow(main, QStringLiteral("TSQLITE"), Table, rows));
+        std::printf("ratio to the sqlite3 shell: %.2f\n", shell > 0 ? ours / shell : 0.0);
+    }
+
+    if (postgres && fitsTheEditor) {
         TDatabase admin;
         admin.SetDatabaseName(QStringLiteral("dbAdmin"));
         admin.SetAliasName(QStringLiteral("PGADMIN"));

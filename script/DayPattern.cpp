@@ -2,9 +2,6 @@
 
 #include "data/FieldConvert.h"
 
-#include <QDate>
-#include <QTime>
-
 namespace DayPattern {
 namespace {
 
@@ -15,10 +12,6 @@ QString twoDigits(int value) {
 QString timeText(const QTime& time, const QString& separator) {
     return twoDigits(time.hour()) + separator + twoDigits(time.minute()) + separator +
            twoDigits(time.second());
-}
-
-void split(double days, QDate& date, QTime& time) {
-    FieldConvert::FromDayCount(days, date, time);
 }
 
 }  // namespace
@@ -38,10 +31,7 @@ QString TimeSeparator() {
     return QStringLiteral(":");
 }
 
-QString Format(double days, bool withTime) {
-    QDate date;
-    QTime time;
-    split(days, date, time);
+QString Format(const QDate& date, const QTime& time, bool withTime) {
     QString text = twoDigits(date.day()) + QLatin1Char('.') + twoDigits(date.month()) +
                    QLatin1Char('.') +
                    QString::number(date.year()).rightJustified(4, QLatin1Char('0'));
@@ -50,15 +40,12 @@ QString Format(double days, bool withTime) {
     return text;
 }
 
-QString FormatTime(double days) {
-    QDate date;
-    QTime time;
-    split(days, date, time);
+QString FormatTime(const QTime& time) {
     return timeText(time, TimeSeparator());
 }
 
-bool IsMidnight(double days) {
-    return FormatTime(days) == QLatin1String("00:00:00");
+bool IsMidnight(const QTime& time) {
+    return FormatTime(time) == QLatin1String("00:00:00");
 }
 
 }  // namespace DayPattern

@@ -1,20 +1,19 @@
 #include "script/InsertStatement.h"
 
+#include "data/Decimal.h"
+#include "data/Exceptions.h"
 #include "data/FieldConvert.h"
+#include "data/IsoDateTime.h"
 #include "data/TField.h"
 #include "data/TTable.h"
 #include "script/DayPattern.h"
+#include "script/ScriptMoment.h"
+#include "script/ScriptName.h"
 
-#include <QLocale>
 #include <charconv>
+#include <cmath>
 
 namespace {
-
-void appendQuotedAsIs(QString& text, const QString& value) {
-    text += QLatin1Char('\'');
-    text += value;
-    text += QLatin1Char('\'');
-}
 
 bool isDateType(TFieldType type) {
     return type == ftDate || type == ftTime || type == ftDateTime;
@@ -27,35 +26,74 @@ bool isQuotedText(TFieldType type) {
     return (kind == FieldKind::Text && type != ftFMTBcd) || kind == FieldKind::Bytes;
 }
 
-QString toDateLiteral(double days) {
-    if (DayPattern::IsMidnight(days)) {
-        return QStringLiteral("TO_DATE('") + DayPattern::Format(days, false) +
+// An empty blob is a value, as '' is; only a missing one is NULL.
+bool isNull(const TField& field) {
+    return field.IsNullValue() && !(field.IsBlobField() && field.Value().isValid());
+}
+
+[[noreturn]] void cannotWrite(const TField& field, const QString& value) {
+    throw EConvertError(QStringLiteral("Field '%1' holds %2, which no script can carry")
+                            .arg(field.FieldName(), value));
+}
+
+// The C library's text, never the locale's: every engine reads "." and nothing else. Fifteen
+// digits where they give the value back (so 1000000 stays 1000000, not 1e+06), else the
+// shortest digits that do.
+QString floatLiteral(const TField& field) {
+    const double value = field.ReadNumber();
+    if (std::isnan(value))
+        cannotWrite(field, QStringLiteral("NaN"));
+    if (std::isinf(value))
+        cannotWrite(field, value > 0 ? QStringLiteral("Infinity") : QStringLiteral("-Infinity"));
+    char text[40];
+    char* const end = text + sizeof text;
+    std::to_chars_result written = std::to_chars(text, end, value, std::chars_format::general, 15);
+    double back = 0;
+    std::from_chars(text, written.ptr, back);
+    if (back != value) {
+        const std::to_chars_result shortest =
+            std::to_chars(text, end, value, std::chars_format::scientific);
+        int digits = 0;
+        for (const char* c = text; c != shortest.ptr && *c != 'e'; ++c)
+            digits += *c >= '0' && *c <= '9';
+        written = std::to_chars(text, end, value, std::chars_format::general, digits);
+    }
+    return QString::fromLatin1(text, written.ptr - text);
+}
+
+QString toDateLiteral(const ScriptMoment& moment) {
+    if (DayPattern::IsMidnight(moment.time)) {
+        return QStringLiteral("TO_DATE('") + DayPattern::Format(moment.date, moment.time, false) +
                QStringLiteral("','DD.MM.YYYY')");
     }
-    return QStringLiteral("TO_DATE('") + DayPattern::Format(days, true) +
+    return QStringLiteral("TO_DATE('") + DayPattern::Format(moment.date, moment.time, true) +
            QStringLiteral("','DD.MM.YYYY HH24:MI:SS')");
 }
 
-// Whether the value reads back from its 15 significant digits. The C library's own text and
-// parser: a locale's parser costs more than the rest of the row.
-bool fifteenDigitsSuffice(double value) {
-    char text[40];
-    const std::to_chars_result written =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::general, 15);
-    double back = 0;
-    const std::from_chars_result read = std::from_chars(text, written.ptr, back);
-    return written.ec == std::errc() && read.ec == std::errc() && back == value;
+// The user's short date and long time formats, as the field's text form has them, but from
+// the whole-second value. Text that a date column holds as no date stands as it is.
+QString userDateText(const TField& field) {
+    if (field.Value().typeId() == QMetaType::QString)
+        return field.ReadText();
+    const ScriptMoment moment = WholeSecondMoment(field);
+    switch (KindOf(field.FieldType())) {
+        case FieldKind::Date:
+            return FieldConvert::FormatDate(moment.date);
+        case FieldKind::Time:
+            return FieldConvert::FormatTime(moment.time);
+        default:
+            return FieldConvert::FormatDateTime(moment.date, moment.time);
+    }
 }
 
-QString shortestFloat(double value) {
-    QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale.toString(value, 'g', QLocale::FloatingPointShortest);
+QString zonedStampText(const TField& field) {
+    const QVariant& value = field.Value();
+    if (value.userType() != qMetaTypeId<TimeStamp>())
+        return field.ReadText();
+    TimeStamp stamp = value.value<TimeStamp>();
+    stamp.usec -= stamp.usec % UsecPerSecond;
+    return QString::fromLatin1(IsoDateTime::FormatTimeStamp(stamp));
 }
-
-}  // namespace
-
-namespace {
 
 void appendQuoted(QString& text, const QString& value) {
     text += QLatin1Char('\'');
@@ -81,20 +119,18 @@ QString InsertStatement::Quoted(const QString& text) {
 }
 
 QString InsertStatement::ExactNumber(const TField& field) {
-    switch (KindOf(field.FieldType())) {
-        case FieldKind::Float: {
-            // The usual 15 digits where they give the value back, else the shortest text that
-            // does: a script must not round what it carries.
-            const double value = field.ReadNumber();
-            if (fifteenDigitsSuffice(value))
-                return FieldConvert::FormatFloat(value);
-            return shortestFloat(value);
-        }
-        case FieldKind::Bcd:
-            return field.ReadText();
-        default:
-            return field.ReadText();
+    const TFieldType type = field.FieldType();
+    if (KindOf(type) == FieldKind::Float)
+        return floatLiteral(field);
+    if (KindOf(type) == FieldKind::Bcd) {
+        // A decimal's value is its exact digits; text a decimal column holds as no number
+        // has no literal.
+        const QString digits = field.Value().toString();
+        if (!Decimal::IsNormal(digits))
+            cannotWrite(field, QLatin1Char('\'') + digits + QLatin1Char('\''));
+        return digits;
     }
+    return field.ReadText();
 }
 
 QString InsertStatement::InterbaseBlobText(const QString& content) {
@@ -136,18 +172,24 @@ void InsertStatement::AppendHexLiteral(QString& text, const QByteArray& bytes) {
 void InsertStatement::AppendValue(QString& text, const TField& field, Dialect dialect,
                                   const std::function<void()>& beforeBlobDigits) {
     const TFieldType type = field.FieldType();
-    if (field.IsNullValue()) {
+    if (isNull(field)) {
         text += QLatin1String("null");
+        return;
+    }
+    if (type == ftTimeStamp) {
+        // No dialect has a form of its own for a time stamp with a zone: its ISO text with the
+        // offset reads as the same instant.
+        appendQuoted(text, zonedStampText(field));
         return;
     }
     switch (dialect) {
         case Ansi:
-            if (field.IsBlobField())
-                text += QLatin1String("null");
-            else if (isQuotedText(type))
+            if (KindOf(type) == FieldKind::TextBlob || isQuotedText(type))
                 appendQuoted(text, field.ReadText());
+            else if (field.IsBlobField())
+                text += QLatin1String("null");
             else if (isDateType(type))
-                appendQuotedAsIs(text, field.ReadText());
+                appendQuoted(text, userDateText(field));
             else
                 text += ExactNumber(field);
             return;
@@ -157,7 +199,7 @@ void InsertStatement::AppendValue(QString& text, const TField& field, Dialect di
                     beforeBlobDigits();
                 AppendHexLiteral(text, field.Value().toByteArray());
             } else if (isDateType(type)) {
-                text += toDateLiteral(field.ReadDateTime());
+                text += toDateLiteral(WholeSecondMoment(field));
             } else if (isQuotedText(type)) {
                 appendQuoted(text, field.ReadText());
             } else {
@@ -166,11 +208,13 @@ void InsertStatement::AppendValue(QString& text, const TField& field, Dialect di
             return;
         case Interbase:
             if (type == ftDate || type == ftDateTime) {
-                const double days = field.ReadDateTime();
+                const ScriptMoment moment = WholeSecondMoment(field);
                 text += QLatin1Char('\'') +
-                        DayPattern::Format(days, !DayPattern::IsMidnight(days)) + QLatin1Char('\'');
+                        DayPattern::Format(moment.date, moment.time,
+                                           !DayPattern::IsMidnight(moment.time)) +
+                        QLatin1Char('\'');
             } else if (type == ftTime) {
-                text += QLatin1Char('\'') + DayPattern::FormatTime(field.ReadDateTime()) +
+                text += QLatin1Char('\'') + DayPattern::FormatTime(WholeSecondMoment(field).time) +
                         QLatin1Char('\'');
             } else if (isQuotedText(type)) {
                 appendQuoted(text, field.ReadText());
@@ -184,16 +228,11 @@ void InsertStatement::AppendValue(QString& text, const TField& field, Dialect di
     }
 }
 
-QString InsertStatement::Render(const TTable& source, const FieldMappingArray& mapping,
-                                const QString& tableName, const QString& divider, Dialect dialect,
-                                const std::function<void()>& beforeBlobDigits) {
+QString InsertStatement::Head(const FieldMappingArray& mapping, int fieldCount,
+                              const QString& tableName, Dialect dialect) {
     const bool oracle = dialect == Oracle;
-    const int count = std::min(static_cast<int>(mapping.size()), source.NumberOfFields());
-    QString text;
-    // Most statements fit; growing a row's text step by step costs more than its values.
-    text.reserve(512);
-    text += QLatin1String("INSERT INTO ");
-    text += tableName;
+    const int count = std::min(static_cast<int>(mapping.size()), fieldCount);
+    QString text = QLatin1String("INSERT INTO ") + ScriptName::Table(tableName);
     text += oracle ? QLatin1String("\n(") : QLatin1String(" (");
     bool first = true;
     for (int i = 0; i < count; ++i) {
@@ -201,11 +240,32 @@ QString InsertStatement::Render(const TTable& source, const FieldMappingArray& m
             continue;
         if (!first)
             text += QLatin1String(", ");
-        text += mapping[i].targetName;
+        text += ScriptName::Identifier(mapping[i].targetName);
         first = false;
     }
     text += oracle ? QLatin1String(")\n(SELECT ") : QLatin1String(")\nVALUES (");
-    first = true;
+    return text;
+}
+
+QString InsertStatement::Render(const TTable& source, const FieldMappingArray& mapping,
+                                const QString& tableName, const QString& divider, Dialect dialect,
+                                const std::function<void()>& beforeBlobDigits) {
+    return RenderWithHead(source, mapping,
+                          Head(mapping, source.NumberOfFields(), tableName, dialect), divider,
+                          dialect, beforeBlobDigits);
+}
+
+QString InsertStatement::RenderWithHead(const TTable& source, const FieldMappingArray& mapping,
+                                        const QString& head, const QString& divider,
+                                        Dialect dialect,
+                                        const std::function<void()>& beforeBlobDigits) {
+    const bool oracle = dialect == Oracle;
+    const int count = std::min(static_cast<int>(mapping.size()), source.NumberOfFields());
+    QString text;
+    // Most statements fit; growing a row's text step by step costs more than its values.
+    text.reserve(512);
+    text += head;
+    bool first = true;
     for (int i = 0; i < count; ++i) {
         if (mapping[i].targetName.isEmpty())
             continue;

@@ -2,6 +2,7 @@
 
 #include "data/Exceptions.h"
 #include "data/TDatabase.h"
+#include "script/ScriptLines.h"
 #include "script/StatementCutter.h"
 
 #include <optional>
@@ -31,8 +32,8 @@ QString trimmedLine(const QString& line) {
 
 class ScriptRun {
 public:
-    ScriptRun(const QStringList& lines, QChar terminator, TDatabase& database)
-        : m_lines(lines), m_terminator(terminator), m_db(database) {}
+    ScriptRun(const ScriptSource& script, QChar terminator, TDatabase& database)
+        : m_script(script), m_terminator(terminator), m_db(database) {}
 
     int run() {
         m_own = !m_db.TransactionActive() && beginOwnTransaction();
@@ -40,7 +41,7 @@ public:
         try {
             runStatements(*statements);
             if (m_places.empty())
-                throw Exception(QStringLiteral("List index out of bounds (-1)"));
+                throw ENoStatement();
             if (m_own && m_db.TransactionActive())
                 m_db.CommitTransaction();
         } catch (...) {
@@ -75,7 +76,8 @@ private:
     }
 
     void runStatements(StatementRun& statements) {
-        StatementCutter cutter(m_lines, m_terminator);
+        const std::unique_ptr<ScriptLines> lines = m_script.read();
+        StatementCutter cutter(*lines, m_terminator);
         CutStatement cut;
         while (cutter.next(cut)) {
             const qint64 index = static_cast<qint64>(m_places.size());
@@ -113,7 +115,7 @@ private:
         if (parameters.isEmpty())
             return std::nullopt;
         if (!m_scriptParameters)
-            m_scriptParameters = ScriptParameterNames(m_lines);
+            m_scriptParameters = ScriptParameterNames(*m_script.read());
         for (const QString& name : parameters) {
             if (!m_scriptParameters->contains(name))
                 return name;
@@ -136,11 +138,27 @@ private:
             message += QStringLiteral("Error on line ") + line;
         }
         message += QStringLiteral("\n\rStatement ") + QString::number(index + 1) +
-                   QStringLiteral(": ") + trimmedLine(m_lines.at(place.firstLine));
+                   QStringLiteral(": ") + trimmedLine(lineAt(place.firstLine));
         e.setMessage(message);
     }
 
-    const QStringList& m_lines;
+    // A line read again: the run holds no line of a statement it has handed over.
+    QString lineAt(int index) {
+        try {
+            const std::unique_ptr<ScriptLines> lines = m_script.read();
+            QString line;
+            for (int i = 0; i <= index; ++i) {
+                if (!lines->next(line))
+                    return QString();
+            }
+            return line;
+        } catch (const Exception&) {
+            // The failure being described says more than a script gone since.
+            return QString();
+        }
+    }
+
+    const ScriptSource& m_script;
     QChar m_terminator;
     TDatabase& m_db;
     bool m_own = false;
@@ -151,12 +169,16 @@ private:
 
 }  // namespace
 
-int RunScript(const QStringList& lines, const QString& divider, TDatabase& database) {
-    if (lines.isEmpty())
-        throw EDatabaseError(QStringLiteral("No SQL statement available"));
+int RunScript(const ScriptSource& script, const QString& divider, TDatabase& database) {
     if (!database.Connected())
         database.Connect();
     if (!database.Connected())
         throw EDatabaseError(QStringLiteral("Cannot perform this operation on a closed database"));
-    return ScriptRun(lines, StatementTerminator(divider), database).run();
+    return ScriptRun(script, StatementTerminator(divider), database).run();
+}
+
+int RunScript(const QStringList& lines, const QString& divider, TDatabase& database) {
+    if (lines.isEmpty())
+        throw EDatabaseError(QStringLiteral("No SQL statement available"));
+    return RunScript(ScriptLineList(lines), divider, database);
 }

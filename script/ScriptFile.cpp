@@ -52,7 +52,10 @@ QByteArray RichText(const QStringList& lines) {
 void Save(const QString& path, const QStringList& lines) {
     QSaveFile file(path);
     const QByteArray bytes = IsRichTextName(path) ? RichText(lines) : PlainText(lines);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    // Unbuffered, so that a write that falls short (a full disk) shows here: the save file's
+    // commit does not notice when flushing its buffer falls short, and would replace the file.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        file.write(bytes) != bytes.size() || !file.commit()) {
         throw Exception(QStringLiteral("Cannot create file \"%1\". %2")
                             .arg(QDir::toNativeSeparators(path), file.errorString()));
     }

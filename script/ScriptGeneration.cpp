@@ -2,6 +2,7 @@
 
 #include "about/ProductInfo.h"
 #include "data/Exceptions.h"
+#include "data/TTable.h"
 #include "data/UserPrompts.h"
 #include "script/InsertStatement.h"
 #include "script/ScriptText.h"
@@ -37,9 +38,18 @@ void ScriptGeneration::WriteHeader() {
 void ScriptGeneration::AppendInsertStatement(int dialect) {
     if (!InsertStatement::IsDialect(dialect))
         return;
-    m_side.addText(InsertStatement::Render(
-        m_source, m_mapping, m_side.targetTableName(), m_side.scriptDivider(),
-        static_cast<InsertStatement::Dialect>(dialect), [this] { m_side.beforeLongValue(); }));
+    const auto chosen = static_cast<InsertStatement::Dialect>(dialect);
+    // The names are checked and quoted once for as long as table and dialect stay: doing it for
+    // every row costs about a microsecond a row.
+    const QString table = m_side.targetTableName();
+    if (m_head.isNull() || table != m_headTable || dialect != m_headDialect) {
+        m_head = InsertStatement::Head(m_mapping, m_source.NumberOfFields(), table, chosen);
+        m_headTable = table;
+        m_headDialect = dialect;
+    }
+    m_side.addText(InsertStatement::RenderWithHead(m_source, m_mapping, m_head,
+                                                   m_side.scriptDivider(), chosen,
+                                                   [this] { m_side.beforeLongValue(); }));
 }
 
 void ScriptGeneration::RowStep(int index) {

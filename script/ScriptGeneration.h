@@ -56,6 +56,10 @@ private:
     TTable& m_source;
     const FieldMappingArray& m_mapping;
     ScriptSide& m_side;
+    // The statements' head for the table and dialect it was made for.
+    QString m_head;
+    QString m_headTable;
+    int m_headDialect = -1;
 };
 
 // The handler of "Generate SQL..": a batch run over the main window's selected source rows

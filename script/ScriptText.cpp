@@ -13,9 +13,9 @@ QString FillHeaderLine(const QString& content) {
 }
 
 QString HeaderLine1(const QString& webAddress, const QDateTime& started) {
-    const double days = FieldConvert::ToDayCount(started.date(), started.time());
     return FillHeaderLine(QStringLiteral("/* Script created in Rowcart ") + webAddress +
-                          QStringLiteral(" at ") + DayPattern::Format(days, true));
+                          QStringLiteral(" at ") +
+                          DayPattern::Format(started.date(), started.time(), true));
 }
 
 QString HeaderLine2(const QString& connectLabel, const QString& sourceTable,

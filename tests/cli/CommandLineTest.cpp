@@ -8,10 +8,14 @@
 #include "tests/support/PgTestServer.h"
 #include "tests/transfer/DataMoveFixture.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QProcess>
 #include <QRegularExpression>
@@ -347,4 +351,102 @@ TEST_F(CommandLineTest, ScriptOfTheDemoOrdersExecutesIntoPostgresValueByValue) {
     EXPECT_EQ(run.code, 0) << run.err.toStdString();
     expectSameValues(storedValues(QStringLiteral("PG"), QStringLiteral("orders")),
                      storedValues(QStringLiteral("DEMO"), QStringLiteral("ORDERS")));
+}
+
+// The output file is replaced only by a complete script; a row that cannot be written decides
+// by --on-error like any failing row.
+TEST_F(CommandLineTest, AScriptStoppedOnAnErrorLeavesTheFile) {
+    execWork({QStringLiteral("CREATE TABLE INF (ID INTEGER PRIMARY KEY, V DOUBLE)"),
+              QStringLiteral("INSERT INTO INF VALUES (1, 1.5), (2, 9e999), (3, -2.5)")});
+    const QByteArray old = "-- the script of yesterday\r\n";
+    struct Case {
+        const char* onError;
+        int code;
+    };
+    for (const Case& c : {Case{"stop", 3}, Case{"skip", 1}}) {
+        const QString path = writeFile(QStringLiteral("inf.sql"), old);
+        const Outcome result = rowcart(
+            {QStringLiteral("script"), QStringLiteral("WORK:INF"), QStringLiteral("T"),
+             QStringLiteral("--dialect"), QStringLiteral("ansi"), QStringLiteral("--on-error"),
+             QString::fromLatin1(c.onError), QStringLiteral("-o"), path});
+        EXPECT_EQ(result.code, c.code) << c.onError << result.err.toStdString();
+        EXPECT_TRUE(result.err.contains(QLatin1String("Field 'V' holds Infinity")))
+            << result.err.toStdString();
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray written = file.readAll();
+        if (c.code == 3) {
+            EXPECT_EQ(written, old);
+            EXPECT_TRUE(result.err.contains(QStringLiteral("%1 left as it was").arg(path)))
+                << result.err.toStdString();
+        } else {
+            EXPECT_EQ(written.count("INSERT INTO T (ID, V)"), 2);
+            EXPECT_TRUE(written.contains("VALUES (3, -2.5)"));
+            EXPECT_TRUE(written.contains("OK, finished"));
+        }
+    }
+}
+
+// Ctrl+C while the script is being written: the old file stays, byte for byte, and nothing of
+// the new one is left beside it.
+TEST_F(CommandLineTest, InterruptedScriptLeavesTheFile) {
+    execWork({QStringLiteral("CREATE TABLE BIG (ID INTEGER PRIMARY KEY, NAME VARCHAR(20))"),
+              QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                             "WHERE i < 200000) INSERT INTO BIG SELECT i, 'row ' || i FROM n")});
+    const QDir folder(QFileInfo(aliasFile()).dir().filePath(QStringLiteral("out")));
+    ASSERT_TRUE(folder.mkpath(QStringLiteral(".")));
+    const QString path = folder.filePath(QStringLiteral("big.sql"));
+    const QByteArray old = "INSERT INTO BIG2 (ID) VALUES (1)\n;\nCOMMIT;\n";
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(old);
+    file.close();
+
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("ROWCART_ALIASES"), aliasFile());
+    process.setProcessEnvironment(env);
+    process.start(
+        QStringLiteral(ROWCART_EXECUTABLE),
+        {QStringLiteral("script"), QStringLiteral("WORK:BIG"), QStringLiteral("BIG2"),
+         QStringLiteral("--dialect"), QStringLiteral("ansi"), QStringLiteral("-o"), path});
+    ASSERT_TRUE(process.waitForStarted());
+    // Interrupted once the new script has its first part written: the only file the job holds
+    // open in the folder is that one, unnamed until it is complete.
+    const auto writing = [&] {
+        const QString fds = QStringLiteral("/proc/%1/fd").arg(process.processId());
+        for (const QString& fd : QDir(fds).entryList(QDir::AllEntries | QDir::System)) {
+            char target[4096];
+            const QByteArray link = QFile::encodeName(fds + QLatin1Char('/') + fd);
+            const ssize_t length = ::readlink(link.constData(), target, sizeof target);
+            struct stat status {};
+            if (length > 0 &&
+                QFile::decodeName(QByteArray(target, int(length)))
+                    .startsWith(folder.path() + '/') &&
+                ::stat(link.constData(), &status) == 0 && status.st_size > 0)
+                return true;
+        }
+        return false;
+    };
+    for (int i = 0; i < 3000 && process.state() == QProcess::Running && !writing(); ++i)
+        QTest::qWait(10);
+    ASSERT_EQ(process.state(), QProcess::Running) << process.readAllStandardError().toStdString();
+    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(60000));
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_EQ(process.exitCode(), 130) << err.toStdString();
+    EXPECT_TRUE(err.startsWith(QLatin1String("Stopped: "))) << err.toStdString();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), old);
+    EXPECT_EQ(folder.entryList(QDir::Files | QDir::Hidden), QStringList({"big.sql"}));
+}
+
+TEST_F(CommandLineTest, ExecOfAScriptWithoutStatementsSaysSo) {
+    for (const QByteArray& text : {QByteArray("  \n\t\n;\n\r\n"), QByteArray()}) {
+        const Outcome result = rowcart({QStringLiteral("exec"), QStringLiteral("WORK"),
+                                        writeFile(QStringLiteral("blank.sql"), text)});
+        EXPECT_EQ(result.code, 3);
+        EXPECT_TRUE(result.err.contains(QLatin1String("blank.sql: the script holds no statement")))
+            << result.err.toStdString();
+    }
 }

@@ -1,6 +1,8 @@
+#include "data/Exceptions.h"
 #include "data/TField.h"
 #include "data/TTable.h"
 #include "script/InsertStatement.h"
+#include "tests/script/ScriptTarget.h"
 #include "tests/script/ScriptTestSupport.h"
 
 #include <QRegularExpression>
@@ -102,6 +104,8 @@ TEST_F(InsertStatementTest, ValueRules) {
         {"CLOB", "'O''Hara'", D::Interbase, "'O''Hara' "},
         {"CLOB", "'a' || char(9) || 'b' || char(13, 10) || 'c'", D::Interbase, "'ab\r\nc' "},
         {"BLOB", "X'41'", D::Ansi, "null"},
+        // A memo keeps all of its text in the Ansi dialect.
+        {"CLOB", "'O''Hara' || char(9, 10) || 'x'", D::Ansi, "'O''Hara\t\nx'"},
         {"INTEGER", "NULL", D::Oracle, "null"},
         {"TIMESTAMP", "'2026-12-08 00:00:00'", D::Interbase, "'08.12.2026'"},
         {"TIMESTAMP", "'2026-12-08 00:00:00'", D::Oracle, "TO_DATE('08.12.2026','DD.MM.YYYY')"},
@@ -114,6 +118,15 @@ TEST_F(InsertStatementTest, ValueRules) {
         {"TIME", "'00:00:00'", D::Interbase, "'00:00:00'"},
         {"TIME", "'09:15:00'", D::Ansi, "'09:15:00'"},
         {"BOOLEAN", "1", D::Ansi, "True"},
+        // Whole seconds: the last moment a date holds stays on that date.
+        {"TIMESTAMP", "'9999-12-31 23:59:59.999999'", D::Ansi, "'31.12.9999 23:59:59'"},
+        {"TIMESTAMP", "'9999-12-31 23:59:59.999'", D::Oracle,
+         "TO_DATE('31.12.9999 23:59:59','DD.MM.YYYY HH24:MI:SS')"},
+        {"TIMESTAMP", "'9999-12-31 23:59:59.9995'", D::Interbase, "'31.12.9999 23:59:59'"},
+        {"TIMESTAMP", "'2026-12-08 00:00:00.999'", D::Oracle, "TO_DATE('08.12.2026','DD.MM.YYYY')"},
+        {"TIME", "'23:59:59.9999'", D::Ansi, "'23:59:59'"},
+        {"TIME", "'23:59:59.9999'", D::Interbase, "'23:59:59'"},
+        {"DATE", "'9999-12-31'", D::Oracle, "TO_DATE('31.12.9999','DD.MM.YYYY')"},
         // Numbers keep every digit their value has.
         {"DOUBLE", "0.1 + 0.2", D::Ansi, "0.30000000000000004"},
         {"DOUBLE", "2.5", D::Oracle, "2.5"},
@@ -132,10 +145,112 @@ TEST_F(InsertStatementTest, ValueRules) {
     }
 }
 
-TEST_F(InsertStatementTest, FloatsUnderACommaSeparator) {
+TEST_F(InsertStatementTest, NumbersUnderACommaSeparatorKeepEveryDigitAndThePoint) {
     ScopedLocale german(QLocale(QLocale::German, QLocale::Germany));
-    EXPECT_EQ(literal("DOUBLE", "2.5", D::Ansi), "2,5");
-    EXPECT_EQ(literal("DOUBLE", "0.1 + 0.2", D::Ansi), "0,30000000000000004");
+    const struct {
+        const char* type;
+        const char* sql;
+        QString expected;
+    } cases[] = {
+        {"DOUBLE", "2.5", "2.5"},
+        {"DOUBLE", "0.1 + 0.2", "0.30000000000000004"},
+        {"DOUBLE", "-1e300", "-1e+300"},
+        {"MONEY", "-0.125", "-0.125"},
+        {"NUMERIC(12,2)", "'1234.5'", "1234.5"},
+        // SQLite's own text of a REAL in a decimal column, written out without an exponent.
+        {"NUMERIC", "123456789012345000000", "123456789012345000000"},
+        {"NUMERIC", "0.0000000001", "0.0000000001"},
+    };
+    for (const auto& c : cases) {
+        for (const D dialect : {D::Ansi, D::Oracle, D::Interbase})
+            EXPECT_EQ(literal(c.type, c.sql, dialect), c.expected) << c.type << " " << c.sql;
+    }
+}
+
+TEST_F(InsertStatementTest, InfinitiesAndNonNumbersFailTheirRowNamingFieldAndValue) {
+    const struct {
+        const char* type;
+        const char* sql;
+        const char* shown;
+    } cases[] = {
+        {"DOUBLE", "9e999", "Infinity"},
+        {"DOUBLE", "-9e999", "-Infinity"},
+        {"NUMERIC", "'NaN'", "'NaN'"},
+    };
+    for (const auto& c : cases) {
+        for (const D dialect : {D::Ansi, D::Oracle, D::Interbase}) {
+            try {
+                literal(c.type, c.sql, dialect);
+                ADD_FAILURE() << c.sql << " was written";
+            } catch (const EConvertError& e) {
+                EXPECT_EQ(e.message(),
+                          QStringLiteral("Field 'V' holds %1, which no script can carry")
+                              .arg(QLatin1String(c.shown)));
+            }
+        }
+    }
+}
+
+// PostgreSQL holds a real NaN in a double column.
+TEST(InsertStatementNaN, FailsItsRowInEveryDialect) {
+    const QString reason = ScriptTarget::unavailableReason(QStringLiteral("PostgreSQL"));
+    if (!reason.isEmpty())
+        GTEST_SKIP() << reason.toStdString();
+    ScriptTarget target(QStringLiteral("PostgreSQL"));
+    target.db().Connect();
+    target.db().ExecuteStatement(QStringLiteral("CREATE TABLE n (v double precision)"));
+    target.db().ExecuteStatement(QStringLiteral("INSERT INTO n VALUES ('NaN')"));
+    TTable table;
+    table.SetDatabaseName(QStringLiteral("dbTo"));
+    table.SetTableName(QStringLiteral("n"));
+    table.ReadOnly = true;
+    table.OpenTable();
+    for (const D dialect : {D::Ansi, D::Oracle, D::Interbase}) {
+        QString text;
+        try {
+            InsertStatement::AppendValue(text, *table.FieldAt(0), dialect);
+            ADD_FAILURE() << text.toStdString() << " was written";
+        } catch (const EConvertError& e) {
+            EXPECT_EQ(e.message(), "Field 'v' holds NaN, which no script can carry");
+        }
+    }
+}
+
+TEST_F(InsertStatementTest, EmptyValuesAreNoNullInAnyDialect) {
+    m_db.exec(QStringLiteral("CREATE TABLE E (S VARCHAR(5), M CLOB, B BLOB)"));
+    m_db.exec(QStringLiteral("INSERT INTO E VALUES ('', '', X''), (NULL, NULL, NULL)"));
+    const auto table = m_db.open(QStringLiteral("E"));
+    const FieldMappingArray mapping = equalNames(*table);
+    const QString hexEmpty = QStringLiteral("\nHEXTORAW(\n''\n)");
+    const struct {
+        D dialect;
+        QString empty;
+        QString null;
+    } cases[] = {
+        {D::Ansi, "('', '', null)", "(null, null, null)"},
+        {D::Oracle, "(SELECT '', " + hexEmpty + ", " + hexEmpty + "\nFROM DUAL)",
+         "(SELECT null, null, null\nFROM DUAL)"},
+        {D::Interbase, "('', '' , '' )", "(null, null, null)"},
+    };
+    for (const auto& c : cases) {
+        table->MoveFirst();
+        EXPECT_TRUE(InsertStatement::Render(*table, mapping, "T", ";", c.dialect).contains(c.empty))
+            << "dialect " << c.dialect;
+        table->MoveNext();
+        EXPECT_TRUE(InsertStatement::Render(*table, mapping, "T", ";", c.dialect).contains(c.null))
+            << "dialect " << c.dialect;
+    }
+}
+
+TEST_F(InsertStatementTest, NamesThatAreNoPlainIdentifierAreQuoted) {
+    m_db.exec(QStringLiteral("CREATE TABLE N (A INTEGER, B INTEGER, C INTEGER, D INTEGER)"));
+    m_db.exec(QStringLiteral("INSERT INTO N VALUES (1, 2, 3, 4)"));
+    const auto table = m_db.open(QStringLiteral("N"));
+    const FieldMappingArray mapping = {
+        {"A", "order"}, {"B", "my col"}, {"C", "Plain_1$"}, {"D", "say \"hi\""}};
+    EXPECT_EQ(InsertStatement::Render(*table, mapping, "my tab", ";", D::Ansi),
+              "INSERT INTO \"my tab\" (\"order\", \"my col\", Plain_1$, \"say \"\"hi\"\"\")\n"
+              "VALUES (1, 2, 3, 4)\n;\n\n");
 }
 
 TEST_F(InsertStatementTest, OracleHexLinesOfFiftyBytes) {

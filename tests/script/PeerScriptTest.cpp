@@ -1,8 +1,13 @@
+#include "data/TDatabase.h"
+#include "data/TSession.h"
+#include "script/ScriptExecution.h"
+#include "script/ScriptFileLines.h"
 #include "script/uSQL.h"
 #include "tests/script/ScriptTestSupport.h"
 #include "tests/support/PgTestServer.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
@@ -28,9 +33,10 @@ protected:
             "'AB', 'line')"));
     }
 
-    // Generates the script for every row of SRC_T and saves it as the user would.
-    QString scriptFile(int dialect, const QString& target, bool commitMarkers = true) {
-        openSource(QStringLiteral("SRC_T"), target);
+    // Generates the script for every row of `source` and saves it as the user would.
+    QString scriptFile(int dialect, const QString& target, bool commitMarkers = true,
+                       const QString& source = QStringLiteral("SRC_T")) {
+        openSource(source, target);
         setDialect(dialect);
         setAutoCommit(commitMarkers, 2);
         generate();
@@ -75,9 +81,69 @@ TEST_F(PeerScriptTest, AnsiScriptRunsInTheSqliteShell) {
                                     "quote(NOTE) FROM T2 ORDER BY ID")});
     EXPECT_EQ(rows,
               "1|'O''Hara; {x}'|9223372036854775807|0.30000000000000004|12.34|17.05.1990|"
-              "08.12.2026 14:03:09|1|'C''1'|NULL\n"
+              "08.12.2026 14:03:09|1|'C''1'|'memo ''one'''\n"
               "2|NULL|-5|2.5|NULL|08.12.2026|08.12.2026|0|NULL|NULL\n"
-              "3|'Zürich'|0|123456789.125|0.5|30.12.1899|29.02.2000 23:59:59|NULL|'AB'|NULL\n");
+              "3|'Zürich'|0|123456789.125|0.5|30.12.1899|29.02.2000 23:59:59|NULL|'AB'|'line'\n");
+}
+
+// Under a decimal comma a script still writes numbers with a point, quotes the names that
+// need it, and the sqlite3 shell and the program's own execution of the file store the same.
+TEST_F(PeerScriptTest, CommaLocaleScriptStoresTheSameInTheShellAndThroughTheProgram) {
+    if (QStandardPaths::findExecutable(QStringLiteral("sqlite3")).isEmpty())
+        GTEST_SKIP() << "sqlite3 is missing";
+    ScopedLocale german(QLocale(QLocale::German, QLocale::Germany));
+    const QString columns = QStringLiteral(
+        "ID INTEGER PRIMARY KEY, \"order\" DOUBLE, \"my col\" NUMERIC(12,2), WIDE NUMERIC, "
+        "TINY NUMERIC, NOTE CLOB, \"say \"\"hi\"\"\" VARCHAR(10), STAMP TIMESTAMP");
+    m_db->exec(QStringLiteral("CREATE TABLE ODD (%1)").arg(columns));
+    m_db->exec(QStringLiteral(
+        "INSERT INTO ODD VALUES (1, 2.5, 1234.5, 123456789012345000000, 0.0000000001, "
+        "'it''s a memo', 'x', '9999-12-31 23:59:59.999'), "
+        "(2, 0.1 + 0.2, -0.5, -1e-7, 1e300, '', '', NULL)"));
+    const QString script = scriptFile(0, QStringLiteral("my tab"), false, QStringLiteral("ODD"));
+    const QString create = QStringLiteral("CREATE TABLE \"my tab\" (%1)").arg(columns);
+
+    const QString shellTarget = m_db->folder() + QStringLiteral("/shell.db");
+    run(QStringLiteral("sqlite3"),
+        {QStringLiteral("-bail"), shellTarget, create, QStringLiteral("BEGIN"),
+         QStringLiteral(".read '%1'").arg(script)});
+    const QString programTarget = m_db->folder() + QStringLiteral("/program.db");
+    run(QStringLiteral("sqlite3"), {programTarget, create});
+    QFile aliases(m_db->folder() + QStringLiteral("/aliases.conf"));
+    ASSERT_TRUE(aliases.open(QIODevice::Append));
+    aliases.write(
+        QStringLiteral("[PROGRAM]\nDRIVER=SQLITE\nPATH=%1\n").arg(programTarget).toUtf8());
+    aliases.close();
+    TSession::ReloadAliases();
+    TDatabase program;
+    program.SetDatabaseName(QStringLiteral("program"));
+    program.SetAliasName(QStringLiteral("PROGRAM"));
+    program.LoginPrompt = false;
+    EXPECT_EQ(RunScript(ScriptFileSource(script), QStringLiteral(";"), program), 3);
+    program.Disconnect();
+
+    // Every stored value with its storage class, floats to their last digit.
+    const auto stored = [this](const QString& database, const QString& table) {
+        QStringList values;
+        for (const char* column : {"ID", "\"order\"", "\"my col\"", "WIDE", "TINY"}) {
+            values << QStringLiteral("typeof(%1) || ':' || printf('%!.17g', %1)")
+                          .arg(QLatin1String(column));
+        }
+        values << QStringLiteral("quote(NOTE)") << QStringLiteral("quote(\"say \"\"hi\"\"\")");
+        return run(QStringLiteral("sqlite3"),
+                   {database, QStringLiteral("SELECT %1 FROM \"%2\" ORDER BY ID")
+                                  .arg(values.join(QStringLiteral(" || '|' || ")), table)});
+    };
+    const QString source = stored(m_db->path(), QStringLiteral("ODD"));
+    EXPECT_EQ(stored(shellTarget, QStringLiteral("my tab")), source);
+    EXPECT_EQ(stored(programTarget, QStringLiteral("my tab")), source);
+    EXPECT_TRUE(source.startsWith(QLatin1String("integer:1.0|real:2.5|real:1234.5|")))
+        << source.toStdString();
+    for (const QString& target : {shellTarget, programTarget}) {
+        EXPECT_EQ(run(QStringLiteral("sqlite3"),
+                      {target, QStringLiteral("SELECT quote(STAMP) FROM \"my tab\" ORDER BY ID")}),
+                  "'31.12.9999 23:59:59'\nNULL\n");
+    }
 }
 
 TEST_F(PeerScriptTest, AnsiScriptRunsInPsql) {
@@ -116,9 +182,9 @@ TEST_F(PeerScriptTest, AnsiScriptRunsInPsql) {
             {}, environment);
     EXPECT_EQ(rows,
               "1|O'Hara; {x}|9223372036854775807|0.30000000000000004|12.34|1990-05-17|"
-              "2026-12-08 14:03:09|t|C'1     |\n"
+              "2026-12-08 14:03:09|t|C'1     |memo 'one'\n"
               "2|<null>|-5|2.5||2026-12-08|2026-12-08 00:00:00|f||\n"
-              "3|Zürich|0|123456789.125|0.50|1899-12-30|2000-02-29 23:59:59||AB      |\n");
+              "3|Zürich|0|123456789.125|0.50|1899-12-30|2000-02-29 23:59:59||AB      |line\n");
 }
 
 TEST_F(PeerScriptTest, InterbaseScriptRunsInFirebird) {

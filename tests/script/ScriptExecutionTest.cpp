@@ -1,6 +1,10 @@
 #include "data/Exceptions.h"
 #include "script/ScriptExecution.h"
+#include "script/ScriptFileLines.h"
 #include "tests/script/ScriptTarget.h"
+
+#include <QFile>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -15,10 +19,10 @@ QStringList inserts(const QList<int>& ids) {
 }
 
 // The failure a run raises, with its type.
-template <typename Error>
-Error failureOf(const QStringList& lines, TDatabase& db, const QString& divider = ";") {
+template <typename Error, typename Script = QStringList>
+Error failureOf(const Script& script, TDatabase& db, const QString& divider = ";") {
     try {
-        RunScript(lines, divider, db);
+        RunScript(script, divider, db);
     } catch (const Error& e) {
         return e;
     }
@@ -138,6 +142,53 @@ TEST_P(ScriptExecution, AScriptInTheGeneratedLayoutRuns) {
     EXPECT_EQ(RunScript(lines, QStringLiteral(";"), db()), 3);
     EXPECT_EQ(committed(), QStringList({"1", "2"}));
     EXPECT_EQ(target().committedColumn(Items, 1), QStringList({"12:30", "it's 50%"}));
+}
+
+// A literal's blanks, empty lines, control characters and terminator lines are its own.
+TEST_P(ScriptExecution, LiteralLinesArriveAsTheScriptHoldsThem) {
+    const QStringList lines = {"INSERT INTO ITEMS (ID, AT) VALUES (1, 'abc   ",
+                               "   def')",
+                               ";",
+                               "  INSERT INTO ITEMS (ID, AT)  ",
+                               "",
+                               "VALUES (2, 'line1",
+                               "",
+                               "line3')",
+                               ";",
+                               "INSERT INTO ITEMS (ID, AT) VALUES (3, '",
+                               ";",
+                               QString::fromLatin1("\x01\x02x  ')"),
+                               ";"};
+    EXPECT_EQ(RunScript(lines, QStringLiteral(";"), db()), 3);
+    EXPECT_EQ(
+        target().committedColumn(Items, 1),
+        QStringList({"abc   \n   def", "line1\n\nline3", QString::fromLatin1("\n;\n\x01\x02x  ")}));
+}
+
+// Read as a stream: every kind of line end, a literal over two lines, and a failure's message
+// quoting the failing statement's first line, read again from the file.
+TEST_P(ScriptExecution, AScriptFileRunsLineByLine) {
+    QTemporaryDir dir;
+    const auto file = [&dir](const QByteArray& text) {
+        const QString path = dir.filePath(QStringLiteral("script.sql"));
+        QFile out(path);
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(text);
+        return path;
+    };
+    EXPECT_EQ(RunScript(ScriptFileSource(file("INSERT INTO ITEMS (ID, AT) VALUES (1, 'a\r\nb')\r\n"
+                                              ";\rINSERT INTO ITEMS (ID) VALUES (2)\n;")),
+                        QStringLiteral(";"), db()),
+              2);
+    EXPECT_EQ(target().committedColumn(Items, 1), QStringList({"a\nb", ""}));
+
+    const Exception e = failureOf<Exception>(
+        ScriptFileSource(file("INSERT INTO ITEMS (ID) VALUES (3)\n;\n\n  INSERT INTO ITEMS\r\n"
+                              "(ID) VALUES (1)\r\n;\r\n")),
+        db());
+    EXPECT_TRUE(e.message().endsWith(QStringLiteral("\n\rStatement 2: INSERT INTO ITEMS")))
+        << e.message().toStdString();
+    EXPECT_EQ(committed(), QStringList({"1", "2"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Drivers, ScriptExecution,

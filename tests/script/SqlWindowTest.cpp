@@ -7,8 +7,10 @@
 #include "settings/uSetup.h"
 #include "tests/script/ScriptTestSupport.h"
 
+#include <sys/resource.h>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -16,6 +18,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTest>
+#include <csignal>
 
 namespace {
 
@@ -102,6 +105,39 @@ TEST_F(SqlWindowTest, SaveWritesPlainOrRichTextByTheName) {
     const QByteArray rtfBytes = rtf.readAll();
     EXPECT_TRUE(rtfBytes.startsWith("{\\rtf1"));
     EXPECT_EQ(rtfLines(rtfBytes), script);
+}
+
+// A file is replaced only by a whole script: a save that cannot finish leaves it as it was.
+TEST_F(SqlWindowTest, ASaveThatCannotFinishLeavesTheFile) {
+    fill();
+    const QString kept = m_db->folder() + "/kept.sql";
+    QFile old(kept);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old script\r\n");
+    old.close();
+    const QStringList before = QDir(m_db->folder()).entryList(QDir::Files);
+
+    // Files may grow to 4 KiB, less than the script: the write fails rather than the process.
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    prompts().answerSaveFile(kept);
+    sql().aSaveSQL->trigger();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+    // A folder in the file's place.
+    prompts().answerSaveFile(m_db->folder());
+    sql().aSaveSQL->trigger();
+
+    ASSERT_EQ(prompts().messages().size(), 2);
+    for (const auto& message : prompts().messages())
+        EXPECT_TRUE(message.text.startsWith("Cannot create file")) << message.text.toStdString();
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), "old script\r\n");
+    EXPECT_EQ(QDir(m_db->folder()).entryList(QDir::Files), before);
 }
 
 TEST_F(SqlWindowTest, SaveWithoutAutoNameOffersTheLastName) {

@@ -14,9 +14,10 @@ struct CutCase {
 
 class StatementCutting : public ::testing::TestWithParam<CutCase> {};
 
-TEST_P(StatementCutting, CutsAtTerminatorLinesOnly) {
+TEST_P(StatementCutting, CutsAtTerminatorLinesOutsideLiterals) {
     const CutCase& c = GetParam();
-    StatementCutter cutter(c.lines, StatementTerminator(c.divider));
+    ScriptLineList lines(c.lines);
+    StatementCutter cutter(lines, StatementTerminator(c.divider));
     QStringList statements;
     QList<int> lastLines;
     CutStatement cut;
@@ -49,7 +50,27 @@ INSTANTIATE_TEST_SUITE_P(
                 {"A\r\nB\r\n"},
                 {5}},
         CutCase{"OtherDividerCharacter", {"A", "/", "B", "/"}, "/", {"A\r\n", "B\r\n"}, {1, 3}},
-        CutCase{"BlankOnly", {"", "  ", ";", "\t"}, ";", {}, {}}),
+        CutCase{"BlankOnly", {"", "  ", ";", "\t"}, ";", {}, {}},
+        // Inside a literal a line keeps its blanks and control characters, an empty line stays,
+        // and the break is the script's own line feed.
+        CutCase{
+            "LiteralLinesStayAsTheyLie",
+            {"  VALUES ('abc   ", "   def', 'line1", "", "line3', '",
+             QString::fromLatin1("\x01\x02lead  ') "), ";"},
+            ";",
+            {QString::fromLatin1("VALUES ('abc   \n   def', 'line1\n\nline3', '\n\x01\x02lead  ')"
+                                 "\r\n")},
+            {5}},
+        CutCase{"TerminatorInsideALiteralIsText",
+                {"VALUES ('a", ";", "b''", "  ;", "c', \"x", ";", "y\")", ";", "NEXT"},
+                ";",
+                {"VALUES ('a\n;\nb''\n  ;\nc', \"x\n;\ny\")\r\n", "NEXT\r\n"},
+                {7, 8}},
+        CutCase{"QuotesInCommentsOpenNothing",
+                {"-- it's", "/* don't", "   can't */ VALUES ('--', '/*')  ", ";", "B", ";"},
+                ";",
+                {"-- it's\r\n/* don't\r\ncan't */ VALUES ('--', '/*')\r\n", "B\r\n"},
+                {3, 5}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct TextCase {
@@ -98,9 +119,10 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ScriptParameters, OnlyApostrophesAndDoubleQuotesSwitch) {
-    const QSet<QString> names = ScriptParameterNames(
-        {"/* 14:03 */ VALUES (:a, ':b', \"c:d\", `:e`)", "-- :f", "VALUES (:g)"});
-    EXPECT_EQ(names, QSet<QString>({"a", "e`", "g"}));
+    const QSet<QString> names =
+        ScriptParameterNames({"/* 14:03 */ VALUES (:a, ':b', \"c:d\", `:e`)", "-- :f",
+                              "VALUES (:g)", "VALUES (':h", ":i', /* :j", ":k */ :l)"});
+    EXPECT_EQ(names, QSet<QString>({"a", "e`", "g", "l"}));
 }
 
 }  // namespace

@@ -1,0 +1,49 @@
+#include "script/ScriptMoment.h"
+
+#include "data/FieldConvert.h"
+#include "data/Temporal.h"
+#include "data/TField.h"
+
+#include <cmath>
+
+namespace {
+
+const QDate DayZero(1899, 12, 30);
+
+QTime wholeSeconds(const QTime& time) {
+    return QTime(time.hour(), time.minute(), time.second());
+}
+
+// A day count split to the millisecond, which absorbs the count's own rounding error, but
+// never past the end of the day the count holds.
+ScriptMoment fromDayCount(double days) {
+    ScriptMoment moment;
+    FieldConvert::FromDayCount(days, moment.date, moment.time);
+    const QDate held = DayZero.addDays(static_cast<qint64>(std::trunc(days)));
+    if (moment.date != held) {
+        moment.date = held;
+        moment.time = QTime(23, 59, 59);
+    }
+    return moment;
+}
+
+}  // namespace
+
+ScriptMoment WholeSecondMoment(const TField& field) {
+    const QVariant& value = field.Value();
+    ScriptMoment moment;
+    const int type = value.userType();
+    if (type == QMetaType::QDate) {
+        moment = {value.toDate(), QTime(0, 0)};
+    } else if (type == qMetaTypeId<TimeOfDay>()) {
+        // 24:00:00 is the last whole second of its day.
+        moment = {DayZero, value.value<TimeOfDay>().toQTime()};
+    } else if (type == qMetaTypeId<TimeStamp>()) {
+        const TimeStamp stamp = value.value<TimeStamp>().toUtc();
+        moment = {stamp.date, stamp.time().toQTime()};
+    } else {
+        moment = fromDayCount(field.ReadDateTime());
+    }
+    moment.time = wholeSeconds(moment.time);
+    return moment;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QDate>
+#include <QTime>
+
+class TField;
+
+// The date and the time of day a script writes for a date or time field, to the whole second.
+// A script's text forms carry no fractions, and rounding them would carry 23:59:59.9995 into
+// the next day (and 9999-12-31 past the last year an engine takes).
+struct ScriptMoment {
+    QDate date;
+    QTime time;
+};
+
+// From the field's own date or time value, or else through ReadDateTime(), which fails on text
+// that reads as no date. A time alone stands on 30 December 1899, as in a day count.
+ScriptMoment WholeSecondMoment(const TField& field);

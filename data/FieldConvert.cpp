@@ -2,6 +2,7 @@
 
 #include "data/Decimal.h"
 #include "data/Exceptions.h"
+#include "data/TextExcerpt.h"
 
 #include <QLocale>
 #include <cmath>
@@ -167,19 +168,23 @@ QVariant FromText(const ColumnInfo& field, const QString& text) {
         case FieldKind::Date: {
             QDate date;
             if (!ParseDate(text, date))
-                throw EConvertError(QStringLiteral("'%1' is not a valid date").arg(text));
+                throw EConvertError(QStringLiteral("'%1' is not a valid date for field '%2'")
+                                        .arg(TextExcerpt(text, 60), field.name));
             return FromValue(field, QVariant(date));
         }
         case FieldKind::Time: {
             TimeOfDay time;
             if (!ParseTime(text, time))
-                throw EConvertError(QStringLiteral("'%1' is not a valid time").arg(text));
+                throw EConvertError(QStringLiteral("'%1' is not a valid time for field '%2'")
+                                        .arg(TextExcerpt(text, 60), field.name));
             return FromValue(field, QVariant::fromValue(time));
         }
         case FieldKind::DateTime: {
             TimeStamp stamp;
             if (!ParseTimeStamp(text, stamp))
-                throw EConvertError(QStringLiteral("'%1' is not a valid date and time").arg(text));
+                throw EConvertError(
+                    QStringLiteral("'%1' is not a valid date and time for field '%2'")
+                        .arg(TextExcerpt(text, 60), field.name));
             return FromValue(field, QVariant::fromValue(stamp));
         }
         case FieldKind::Bytes:

@@ -430,7 +430,8 @@ QVariant toDate(const ColumnInfo& field, const QVariant& value) {
         if (!ParseDate(text, date)) {
             if (field.limits.anyText)
                 return value;
-            throw EConvertError(QStringLiteral("'%1' is not a valid date").arg(text));
+            throw EConvertError(QStringLiteral("'%1' is not a valid date for field '%2'")
+                                    .arg(TextExcerpt(text, 60), field.name));
         }
         return toDate(field, QVariant(date));
     }
@@ -460,7 +461,8 @@ QVariant toTime(const ColumnInfo& field, const QVariant& value) {
         if (!ParseTime(text, time)) {
             if (field.limits.anyText)
                 return value;
-            throw EConvertError(QStringLiteral("'%1' is not a valid time").arg(text));
+            throw EConvertError(QStringLiteral("'%1' is not a valid time for field '%2'")
+                                    .arg(TextExcerpt(text, 60), field.name));
         }
         return checkedTime(field, time);
     }
@@ -497,7 +499,8 @@ QVariant toStamp(const ColumnInfo& field, const QVariant& value) {
         if (!ParseTimeStamp(text, stamp)) {
             if (field.limits.anyText)
                 return value;
-            throw EConvertError(QStringLiteral("'%1' is not a valid date and time").arg(text));
+            throw EConvertError(QStringLiteral("'%1' is not a valid date and time for field '%2'")
+                                    .arg(TextExcerpt(text, 60), field.name));
         }
         return checkedStamp(field, stamp);
     }

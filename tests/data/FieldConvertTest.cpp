@@ -221,11 +221,11 @@ TEST(FieldConvert, DatesUseTheLocaleWithFourDigitYears) {
     EXPECT_EQ(ReadText(field(ftTime), QVariant::fromValue(TimeOfDay{UsecPerDay})),
               QStringLiteral("24:00:00"));
     EXPECT_EQ(messageOf([&] { FromText(d, QStringLiteral("31/02/2026")); }),
-              QStringLiteral("'31/02/2026' is not a valid date"));
+              QStringLiteral("'31/02/2026' is not a valid date for field 'F'"));
     EXPECT_EQ(messageOf([&] { FromText(field(ftTime), QStringLiteral("25:00")); }),
-              QStringLiteral("'25:00' is not a valid time"));
+              QStringLiteral("'25:00' is not a valid time for field 'F'"));
     EXPECT_EQ(messageOf([&] { FromText(dt, QStringLiteral("soon")); }),
-              QStringLiteral("'soon' is not a valid date and time"));
+              QStringLiteral("'soon' is not a valid date and time for field 'F'"));
 }
 
 TEST(FieldConvert, DateTextsThatAreNoDateShowAsTheyStand) {

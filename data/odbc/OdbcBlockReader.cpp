@@ -2,6 +2,7 @@
 
 #include "data/Decimal.h"
 #include "data/IsoDateTime.h"
+#include "data/odbc/OdbcRead.h"
 #include "data/odbc/OdbcSession.h"
 
 #include <sqlext.h>
@@ -146,6 +147,8 @@ QVariant OdbcBlockReader::value(const Column& buffer, int column, int row) const
         case FieldKind::Float: {
             double v;
             std::memcpy(&v, at, sizeof(v));
+            if (m_relation.columns[column].sqlType == SQL_REAL)
+                return QVariant(OdbcRead::SingleValue(static_cast<float>(v)));
             return QVariant(v);
         }
         case FieldKind::Boolean:

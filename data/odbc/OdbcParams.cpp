@@ -88,6 +88,15 @@ OdbcValue OdbcValue::of(const QVariant& value, const OdbcColumn& column) {
                 v.data = decimal.toLatin1();
                 return v;
             }
+            if (column.sqlType == SQL_REAL) {
+                // The float itself: its shortest digits lie beyond it, and a server that checks
+                // the double it reads against the float's range refuses 3.4028235e+38.
+                v.cType = SQL_C_FLOAT;
+                v.sqlType = SQL_REAL;
+                v.size = 7;
+                v.data = raw(static_cast<float>(value.toDouble()));
+                return v;
+            }
             v.cType = SQL_C_DOUBLE;
             v.sqlType = column.sqlType == SQL_DECIMAL || column.sqlType == SQL_NUMERIC ||
                                 column.sqlType == SQL_REAL || column.sqlType == SQL_FLOAT

@@ -5,6 +5,8 @@
 #include "data/odbc/OdbcSession.h"
 
 #include <sqlext.h>
+#include <charconv>
+#include <cmath>
 
 namespace OdbcRead {
 
@@ -64,6 +66,16 @@ bool parseBoolean(const QString& text) {
 
 }  // namespace
 
+double SingleValue(float value) {
+    if (!std::isfinite(value))
+        return value;
+    char text[32];
+    const std::to_chars_result written = std::to_chars(text, text + sizeof text, value);
+    double wide = value;
+    std::from_chars(text, written.ptr, wide);
+    return wide;
+}
+
 QString Text(const OdbcSession& session, SQLHSTMT stmt, SQLUSMALLINT column) {
     if (session.dialect().utf8Text) {
         std::vector<char> bytes;
@@ -112,6 +124,9 @@ QVariant Value(const OdbcSession& session, SQLHSTMT stmt, SQLUSMALLINT column, T
             double value = 0;
             if (!readFixed(session, stmt, column, SQL_C_DOUBLE, value))
                 return QVariant();
+            // Read widened: not every driver fills a float buffer as it should.
+            if (sqlType == SQL_REAL)
+                return QVariant(SingleValue(static_cast<float>(value)));
             return QVariant(value);
         }
         case FieldKind::Date:

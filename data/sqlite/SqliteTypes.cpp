@@ -92,6 +92,12 @@ ColumnInfo MapColumn(const QString& name, const QString& declaredType, bool auto
     // SQLite keeps a number as a 64-bit integer or a double, and turns NaN into NULL.
     info.limits.realDecimals = true;
     info.limits.holdsNaN = false;
+    if (info.type == ftDate || info.type == ftDateTime) {
+        // Dates are ISO text of four-digit years, the years SQLite's date functions and our
+        // reader take; "-001-12-31" or "10000-01-01" would come back as text.
+        info.limits.minDate = QDate(1, 1, 1);
+        info.limits.maxDate = QDate(9999, 12, 31);
+    }
     return info;
 }
 

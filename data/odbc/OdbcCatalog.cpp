@@ -29,8 +29,14 @@ bool isSystemName(const OdbcDialect& dialect, const QString& name) {
            name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive);
 }
 
+bool isTemporal(SQLSMALLINT sqlType) {
+    return sqlType == SQL_TYPE_TIME || sqlType == SQL_TIME || sqlType == SQL_TYPE_TIMESTAMP ||
+           sqlType == SQL_TIMESTAMP;
+}
+
 // Marks columns the database fills in: what the driver describes as auto-unique, and defaults
-// that draw from a sequence.
+// that draw from a sequence. Takes the fraction digits of a time that the catalog left out
+// (MariaDB's driver does for TIME(6) and DATETIME(6)) from the described result.
 void markGenerated(OdbcSession& session, OdbcRelation& relation) {
     OdbcStmt stmt(session.dbc());
     QStringList names;
@@ -47,6 +53,19 @@ void markGenerated(OdbcSession& session, OdbcRelation& relation) {
                                            &autoUnique)) &&
             autoUnique == SQL_TRUE) {
             relation.columns[i].info.generated = true;
+        }
+        OdbcColumn& column = relation.columns[i];
+        if (column.digits >= 0)
+            continue;
+        column.digits = 0;
+        SQLSMALLINT type = 0, digits = 0, nullable = 0;
+        SQLULEN size = 0;
+        // SQLite keeps every fraction whatever it declares.
+        if (isTemporal(column.sqlType) && session.dialect().engine != OdbcDialect::Engine::SQLite &&
+            SQL_SUCCEEDED(SQLDescribeColW(stmt.get(), SQLUSMALLINT(i + 1), nullptr, 0, nullptr,
+                                          &type, &size, &digits, &nullable))) {
+            column.digits = std::max<SQLSMALLINT>(0, digits);
+            column.info.limits.fractionDigits = std::clamp<int>(column.digits, 0, 6);
         }
     }
 }
@@ -177,7 +196,8 @@ OdbcRelation Load(OdbcSession& session, const QString& table) {
         const QString typeName = OdbcRead::Text(session, stmt.get(), 6);
         column.columnSize =
             SQLULEN(std::max<qint64>(0, OdbcRead::Integer(session, stmt.get(), 7, 0)));
-        column.digits = SQLSMALLINT(OdbcRead::Integer(session, stmt.get(), 9, 0));
+        // -1: not reported, which for a time is learnt from the described result.
+        column.digits = SQLSMALLINT(OdbcRead::Integer(session, stmt.get(), 9, -1));
         const bool nullable =
             OdbcRead::Integer(session, stmt.get(), 11, SQL_NULLABLE) != SQL_NO_NULLS;
         QString defaultValue = OdbcRead::Text(session, stmt.get(), 13);

@@ -102,6 +102,12 @@ void MapColumn(OdbcColumn& column, const QString& typeName, OdbcDialect::Engine 
         column.comparable = false;
         return;
     }
+    if (name == QLatin1String("uuid")) {
+        // MariaDB's driver reports its UUID as long binary, but the value is the UUID's text.
+        info.type = ftGuid;
+        column.columnSize = 36;
+        return;
+    }
     switch (column.sqlType) {
         case SQL_TINYINT:
             info.type = ftSmallint;

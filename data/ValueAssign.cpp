@@ -90,6 +90,20 @@ qsizetype characterCount(const QString& text) {
     return count;
 }
 
+// The form every engine with a UUID type reads, in either case.
+bool isUuid(const QString& text) {
+    if (text.size() != 36)
+        return false;
+    for (int i = 0; i < 36; ++i) {
+        const char16_t c = text[i].unicode();
+        const bool hex =
+            (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+        if (i == 8 || i == 13 || i == 18 || i == 23 ? c != u'-' : !hex)
+            return false;
+    }
+    return true;
+}
+
 QVariant checkedText(const ColumnInfo& field, const QString& text) {
     if (field.size > 0 && text.size() > field.size) {
         const qsizetype characters = characterCount(text);
@@ -102,6 +116,9 @@ QVariant checkedText(const ColumnInfo& field, const QString& text) {
     }
     if (!field.limits.holdsNul && text.contains(QChar(0)))
         refuse(field, shown(text), QStringLiteral("its engine stores no NUL character in text"));
+    if (field.limits.uuidOnly && !isUuid(text))
+        refuse(field, shown(text),
+               QStringLiteral("it holds a UUID, 8-4-4-4-12 hexadecimal digits"));
     return QVariant(text);
 }
 

@@ -105,6 +105,7 @@ void MapColumn(OdbcColumn& column, const QString& typeName, OdbcDialect::Engine 
     if (name == QLatin1String("uuid")) {
         // MariaDB's driver reports its UUID as long binary, but the value is the UUID's text.
         info.type = ftGuid;
+        info.limits.uuidOnly = true;
         column.columnSize = 36;
         return;
     }
@@ -175,6 +176,7 @@ void MapColumn(OdbcColumn& column, const QString& typeName, OdbcDialect::Engine 
             break;
         case SQL_GUID:
             info.type = ftGuid;
+            info.limits.uuidOnly = true;
             break;
         default:
             info.type = ftString;  // carried as text

@@ -124,6 +124,9 @@ PgTypeInfo PgMapType(unsigned baseType, int typmod, bool autoIncrement) {
         case Float4Oid:
             limits.singleFloat = true;
             break;
+        case UuidOid:
+            limits.uuidOnly = true;
+            break;
         case MoneyOid:
             limits.scale = 2;
             break;

@@ -21,6 +21,12 @@ OdbcSession::OdbcSession(const QString& connectionString, bool readOnly) : m_rea
         m_dialect = OdbcDialect::detect(m_dbc);
         if (m_dialect.utf8Text)
             m_dialect.utf8Text = resultsInUtf8();
+        if (m_dialect.engine == OdbcDialect::Engine::MySQL) {
+            // Quoted text as the SQL standard reads it: a script's 'C:\new' is that text, not
+            // "C:" and a line feed.
+            exec(QStringLiteral(
+                "SET SESSION sql_mode = CONCAT(@@sql_mode, ',NO_BACKSLASH_ESCAPES')"));
+        }
         if (readOnly) {
             // A hint most drivers take; the engine's own setting makes sure.
             SQLSetConnectAttr(m_dbc, SQL_ATTR_ACCESS_MODE,

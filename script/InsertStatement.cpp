@@ -6,6 +6,7 @@
 #include "data/IsoDateTime.h"
 #include "data/TField.h"
 #include "data/TTable.h"
+#include "data/TextExcerpt.h"
 #include "script/DayPattern.h"
 #include "script/ScriptMoment.h"
 #include "script/ScriptName.h"
@@ -31,9 +32,24 @@ bool isNull(const TField& field) {
     return field.IsNullValue() && !(field.IsBlobField() && field.Value().isValid());
 }
 
-[[noreturn]] void cannotWrite(const TField& field, const QString& value) {
-    throw EConvertError(QStringLiteral("Field '%1' holds %2, which no script can carry")
-                            .arg(field.FieldName(), value));
+[[noreturn]] void cannotWrite(const TField& field, const QString& value,
+                              const QString& reason = QString()) {
+    ScriptCannotCarry(field, value, reason);
+}
+
+QString shownText(const QString& text) {
+    return QLatin1Char('\'') + TextExcerpt(text, 40) + QLatin1Char('\'');
+}
+
+// Text as a quoted literal takes it: a NUL ends the statement's text for every engine and
+// shell, and a script's lines end in line feeds, so a carriage return would arrive as one.
+QString carriedText(const TField& field, const QString& text) {
+    if (text.contains(QChar(0)))
+        cannotWrite(field, shownText(text), QStringLiteral("an SQL text ends at a NUL character"));
+    if (text.contains(QLatin1Char('\r')))
+        cannotWrite(field, shownText(text),
+                    QStringLiteral("a script's lines end in line feeds, not carriage returns"));
+    return text;
 }
 
 // The C library's text, never the locale's: every engine reads "." and nothing else. Fifteen
@@ -185,11 +201,11 @@ void InsertStatement::AppendValue(QString& text, const TField& field, Dialect di
     switch (dialect) {
         case Ansi:
             if (KindOf(type) == FieldKind::TextBlob || isQuotedText(type))
-                appendQuoted(text, field.ReadText());
+                appendQuoted(text, carriedText(field, field.ReadText()));
             else if (field.IsBlobField())
                 text += QLatin1String("null");
             else if (isDateType(type))
-                appendQuoted(text, userDateText(field));
+                appendQuoted(text, carriedText(field, userDateText(field)));
             else
                 text += ExactNumber(field);
             return;
@@ -201,7 +217,7 @@ void InsertStatement::AppendValue(QString& text, const TField& field, Dialect di
             } else if (isDateType(type)) {
                 text += toDateLiteral(WholeSecondMoment(field));
             } else if (isQuotedText(type)) {
-                appendQuoted(text, field.ReadText());
+                appendQuoted(text, carriedText(field, field.ReadText()));
             } else {
                 text += ExactNumber(field);
             }
@@ -217,10 +233,11 @@ void InsertStatement::AppendValue(QString& text, const TField& field, Dialect di
                 text += QLatin1Char('\'') + DayPattern::FormatTime(WholeSecondMoment(field).time) +
                         QLatin1Char('\'');
             } else if (isQuotedText(type)) {
-                appendQuoted(text, field.ReadText());
+                appendQuoted(text, carriedText(field, field.ReadText()));
             } else if (field.IsBlobField()) {
-                text +=
-                    QLatin1Char('\'') + InterbaseBlobText(field.ReadText()) + QLatin1String("' ");
+                text += QLatin1Char('\'') +
+                        InterbaseBlobText(carriedText(field, field.ReadText())) +
+                        QLatin1String("' ");
             } else {
                 text += ExactNumber(field);
             }

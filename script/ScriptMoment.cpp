@@ -1,8 +1,9 @@
 #include "script/ScriptMoment.h"
 
+#include "data/Exceptions.h"
 #include "data/FieldConvert.h"
-#include "data/Temporal.h"
 #include "data/TField.h"
+#include "data/Temporal.h"
 
 #include <cmath>
 
@@ -28,6 +29,14 @@ ScriptMoment fromDayCount(double days) {
 }
 
 }  // namespace
+
+void ScriptCannotCarry(const TField& field, const QString& value, const QString& reason) {
+    QString message = QStringLiteral("Field '%1' holds %2, which no script can carry")
+                          .arg(field.FieldName(), value);
+    if (!reason.isEmpty())
+        message += QStringLiteral(": ") + reason;
+    throw EConvertError(message);
+}
 
 ScriptMoment WholeSecondMoment(const TField& field) {
     const QVariant& value = field.Value();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QString>
 #include <QTime>
 
 class TField;
@@ -16,3 +17,8 @@ struct ScriptMoment {
 // From the field's own date or time value, or else through ReadDateTime(), which fails on text
 // that reads as no date. A time alone stands on 30 December 1899, as in a day count.
 ScriptMoment WholeSecondMoment(const TField& field);
+
+// Fails the row of a field whose value, shown as `value`, no script can carry, saying why when
+// `reason` is given.
+[[noreturn]] void ScriptCannotCarry(const TField& field, const QString& value,
+                                    const QString& reason = QString());

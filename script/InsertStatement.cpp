@@ -108,6 +108,9 @@ QString zonedStampText(const TField& field) {
         return field.ReadText();
     TimeStamp stamp = value.value<TimeStamp>();
     stamp.usec -= stamp.usec % UsecPerSecond;
+    if (stamp.date.year() < 1 || stamp.date.year() > 9999)
+        cannotWrite(field, field.ReadText(),
+                    QStringLiteral("a script writes years of four digits"));
     return QString::fromLatin1(IsoDateTime::FormatTimeStamp(stamp));
 }
 

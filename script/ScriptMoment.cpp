@@ -45,7 +45,10 @@ ScriptMoment WholeSecondMoment(const TField& field) {
     if (type == QMetaType::QDate) {
         moment = {value.toDate(), QTime(0, 0)};
     } else if (type == qMetaTypeId<TimeOfDay>()) {
-        // 24:00:00 is the last whole second of its day.
+        // Written as 23:59:59 it would be another time.
+        if (value.value<TimeOfDay>().usec == UsecPerDay)
+            ScriptCannotCarry(field, QStringLiteral("24:00:00"),
+                              QStringLiteral("a script's times end at 23:59:59"));
         moment = {DayZero, value.value<TimeOfDay>().toQTime()};
     } else if (type == qMetaTypeId<TimeStamp>()) {
         const TimeStamp stamp = value.value<TimeStamp>().toUtc();
@@ -54,5 +57,8 @@ ScriptMoment WholeSecondMoment(const TField& field) {
         moment = fromDayCount(field.ReadDateTime());
     }
     moment.time = wholeSeconds(moment.time);
+    if (moment.date.year() < 1 || moment.date.year() > 9999)
+        ScriptCannotCarry(field, field.ReadText(),
+                          QStringLiteral("a script writes years of four digits"));
     return moment;
 }

@@ -15,7 +15,8 @@ struct ScriptMoment {
 };
 
 // From the field's own date or time value, or else through ReadDateTime(), which fails on text
-// that reads as no date. A time alone stands on 30 December 1899, as in a day count.
+// that reads as no date. A time alone stands on 30 December 1899, as in a day count. The end of
+// the day (24:00:00) and years outside 1 to 9999, which no script's forms write, fail.
 ScriptMoment WholeSecondMoment(const TField& field);
 
 // Fails the row of a field whose value, shown as `value`, no script can carry, saying why when

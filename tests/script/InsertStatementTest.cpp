@@ -216,6 +216,10 @@ TEST_F(InsertStatementTest, ValuesNoScriptCarriesFailTheirRowNamingFieldAndValue
          {D::Ansi, D::Interbase},
          "Field 'V' holds 'a\\x00b', which no script can carry: an SQL text ends at a NUL "
          "character"},
+        {"TIME",
+         "'24:00:00'",
+         {D::Ansi, D::Oracle, D::Interbase},
+         "Field 'V' holds 24:00:00, which no script can carry: a script's times end at 23:59:59"},
     };
     for (const auto& c : cases) {
         for (const D dialect : c.dialects) {

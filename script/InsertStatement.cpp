@@ -52,10 +52,17 @@ QString carriedText(const TField& field, const QString& text) {
     return text;
 }
 
+QString otherType() {
+    return QStringLiteral("it is no value of its field's type");
+}
+
 // The C library's text, never the locale's: every engine reads "." and nothing else. Fifteen
 // digits where they give the value back (so 1000000 stays 1000000, not 1e+06), else the
 // shortest digits that do.
 QString floatLiteral(const TField& field) {
+    // Text a float column holds (SQLite keeps any) would read as 0.
+    if (field.Value().typeId() != QMetaType::Double)
+        cannotWrite(field, shownText(field.Value().toString()), otherType());
     const double value = field.ReadNumber();
     if (std::isnan(value))
         cannotWrite(field, QStringLiteral("NaN"));
@@ -149,6 +156,15 @@ QString InsertStatement::ExactNumber(const TField& field) {
             cannotWrite(field, QLatin1Char('\'') + digits + QLatin1Char('\''));
         return digits;
     }
+    // Booleans and integers as their field's type has them; another value (SQLite keeps any)
+    // would read as 0, 1 or True.
+    const int held = field.Value().typeId();
+    if ((KindOf(type) == FieldKind::Boolean && held != QMetaType::Bool) ||
+        (KindOf(type) == FieldKind::Integer && held != QMetaType::LongLong))
+        cannotWrite(field,
+                    held == QMetaType::QString ? shownText(field.Value().toString())
+                                               : field.Value().toString(),
+                    otherType());
     return field.ReadText();
 }
 

@@ -94,10 +94,8 @@ QString toDateLiteral(const ScriptMoment& moment) {
 }
 
 // The user's short date and long time formats, as the field's text form has them, but from
-// the whole-second value. Text that a date column holds as no date stands as it is.
+// the whole-second value.
 QString userDateText(const TField& field) {
-    if (field.Value().typeId() == QMetaType::QString)
-        return field.ReadText();
     const ScriptMoment moment = WholeSecondMoment(field);
     switch (KindOf(field.FieldType())) {
         case FieldKind::Date:
@@ -110,10 +108,7 @@ QString userDateText(const TField& field) {
 }
 
 QString zonedStampText(const TField& field) {
-    const QVariant& value = field.Value();
-    if (value.userType() != qMetaTypeId<TimeStamp>())
-        return field.ReadText();
-    TimeStamp stamp = value.value<TimeStamp>();
+    TimeStamp stamp = field.Value().value<TimeStamp>();
     stamp.usec -= stamp.usec % UsecPerSecond;
     if (stamp.date.year() < 1 || stamp.date.year() > 9999)
         cannotWrite(field, field.ReadText(),
@@ -211,6 +206,10 @@ void InsertStatement::AppendValue(QString& text, const TField& field, Dialect di
         text += QLatin1String("null");
         return;
     }
+    // Text a date column holds as no date (SQLite keeps any, PostgreSQL has 'infinity') would
+    // reach an engine that reads 'yesterday' or '01/01/1000' as a date of its own choosing.
+    if ((isDateType(type) || type == ftTimeStamp) && field.Value().typeId() == QMetaType::QString)
+        cannotWrite(field, shownText(field.Value().toString()), QStringLiteral("it is no date"));
     if (type == ftTimeStamp) {
         // No dialect has a form of its own for a time stamp with a zone: its ISO text with the
         // offset reads as the same instant.

@@ -52,6 +52,28 @@ QString carriedText(const TField& field, const QString& text) {
     return text;
 }
 
+// The Interbase dialect writes a blob's content as text: control characters would be dropped,
+// and a byte above 127 of a binary blob would become a character of two bytes.
+QString interbaseBlob(const TField& field) {
+    static const QString why =
+        QStringLiteral("the Interbase dialect writes a blob as text, without control characters");
+    if (KindOf(field.FieldType()) != FieldKind::TextBlob) {
+        for (const char b : field.Value().toByteArray()) {
+            const auto u = static_cast<unsigned char>(b);
+            if ((u < 32 && u != '\n') || u > 127)
+                cannotWrite(field, QStringLiteral("%1 bytes").arg(field.BlobByteSize()),
+                            why + QStringLiteral(" or bytes above 127"));
+        }
+        return field.ReadText();
+    }
+    const QString content = carriedText(field, field.ReadText());
+    for (const QChar c : content) {
+        if (c.unicode() < 32 && c != QLatin1Char('\n'))
+            cannotWrite(field, shownText(content), why);
+    }
+    return content;
+}
+
 QString otherType() {
     return QStringLiteral("it is no value of its field's type");
 }
@@ -253,8 +275,7 @@ void InsertStatement::AppendValue(QString& text, const TField& field, Dialect di
             } else if (isQuotedText(type)) {
                 appendQuoted(text, carriedText(field, field.ReadText()));
             } else if (field.IsBlobField()) {
-                text += QLatin1Char('\'') +
-                        InterbaseBlobText(carriedText(field, field.ReadText())) +
+                text += QLatin1Char('\'') + InterbaseBlobText(interbaseBlob(field)) +
                         QLatin1String("' ");
             } else {
                 text += ExactNumber(field);

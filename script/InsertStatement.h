@@ -35,7 +35,9 @@ public:
 
     // One value as the dialect writes it, appended to `text`: NULL as null, an empty text or
     // memo as ''. Dates and times carry whole seconds. The Ansi dialect writes a memo as quoted
-    // text and a binary blob as null.
+    // text and a binary blob as null. A value the text would change fails, naming field and
+    // value: a carriage return or NUL in quoted text, control characters (and, in bytes, any
+    // above 127) in an Interbase blob, a value not of its field's type, text in a date column.
     static void AppendValue(QString& text, const TField& field, Dialect dialect,
                             const std::function<void()>& beforeBlobDigits = {});
 

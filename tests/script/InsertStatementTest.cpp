@@ -109,6 +109,7 @@ TEST_F(InsertStatementTest, ValueRules) {
         {"VARCHAR(20)", "'O''Hara'", D::Interbase, "'O''Hara'"},
         {"CLOB", "'O''Hara'", D::Interbase, "'O''Hara' "},
         {"CLOB", "'a' || char(10) || 'b'", D::Interbase, "'a\nb' "},
+        {"BLOB", "X'410A42'", D::Interbase, "'A\nB' "},
         {"BLOB", "X'41'", D::Ansi, "null"},
         // A memo keeps all of its text in the Ansi dialect.
         {"CLOB", "'O''Hara' || char(9, 10) || 'x'", D::Ansi, "'O''Hara\t\nx'"},

@@ -284,12 +284,12 @@ int bindDecimal(sqlite3_stmt* stmt, int parameter, const QString& text) {
     QString normal;
     if (!Decimal::IsNormal(text) && !Decimal::Normalize(text, normal))
         return bindText(stmt, parameter, text);
+    // "20000000000000001.00" is that integer; as a double it would be 20000000000000000.
+    qint64 whole = 0;
+    if (Decimal::ToInteger(normal.isEmpty() ? text : normal, whole))
+        return sqlite3_bind_int64(stmt, parameter, whole);
     const QByteArray ascii = (normal.isEmpty() ? text : normal).toLatin1();
     const char* const end = ascii.constData() + ascii.size();
-    qint64 whole = 0;
-    const auto integer = std::from_chars(ascii.constData(), end, whole);
-    if (integer.ec == std::errc() && integer.ptr == end)
-        return sqlite3_bind_int64(stmt, parameter, whole);
     double real = 0;
     const auto floating = std::from_chars(ascii.constData(), end, real);
     if (floating.ec == std::errc() && floating.ptr == end)

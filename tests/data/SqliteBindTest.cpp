@@ -73,4 +73,23 @@ TEST(SqliteBind, PackedValuesBindAsTheirValues) {
     }
 }
 
+// SQLite keeps a decimal as the 64-bit integer or the double it is: an integer with a zero
+// fraction, as PostgreSQL and MariaDB write numeric(p,2), stays that integer.
+TEST(SqliteBind, DecimalsBindAsTheIntegerOrTheDoubleTheyAre) {
+    const std::vector<std::pair<QString, QString>> cases = {
+        {QStringLiteral("20000000000000001.00"), QStringLiteral("integer 20000000000000001")},
+        {QStringLiteral("-7.000"), QStringLiteral("integer -7")},
+        {QStringLiteral("-12.50"), QStringLiteral("real -12.5")},
+        {QStringLiteral("0.1"), QStringLiteral("real 0.1")},
+    };
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
+    SqliteDb owner(db);
+    SqliteStmt stmt = PrepareSqlite(db, QStringLiteral("SELECT typeof(?1), quote(?1)"));
+    for (const auto& [decimal, stored] : cases) {
+        ASSERT_EQ(SqliteTypes::Bind(stmt.get(), 1, decimal, ftFMTBcd), SQLITE_OK);
+        EXPECT_EQ(received(stmt.get()), stored) << decimal.toStdString();
+    }
+}
+
 }  // namespace

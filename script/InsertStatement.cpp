@@ -171,7 +171,9 @@ QString InsertStatement::ExactNumber(const TField& field) {
         const QString digits = field.Value().toString();
         if (!Decimal::IsNormal(digits))
             cannotWrite(field, QLatin1Char('\'') + digits + QLatin1Char('\''));
-        return digits;
+        // The zeros an engine pads a fraction with are no digits of the value, and SQLite reads
+        // 20000000000000001.00 as a double, which is 20000000000000000.
+        return Decimal::WithoutTrailingZeros(digits);
     }
     // Booleans and integers as their field's type has them; another value (SQLite keeps any)
     // would read as 0, 1 or True.

@@ -339,3 +339,27 @@ TEST_F(InsertStatementTest, NoMidnightUnderAnotherTimeSeparator) {
 }
 
 }  // namespace
+
+// PostgreSQL gives a numeric with its column's scale: the zeros are no digits of the value.
+TEST(InsertStatementDecimals, DropTheZerosEndingTheirFraction) {
+    const QString reason = ScriptTarget::unavailableReason(QStringLiteral("PostgreSQL"));
+    if (!reason.isEmpty())
+        GTEST_SKIP() << reason.toStdString();
+    ScriptTarget target(QStringLiteral("PostgreSQL"));
+    target.db().Connect();
+    target.db().ExecuteStatement(QStringLiteral("CREATE TABLE d (v numeric(30,10))"));
+    target.db().ExecuteStatement(
+        QStringLiteral("INSERT INTO d VALUES (20000000000000001), (1.5), (0)"));
+    TTable table;
+    table.SetDatabaseName(QStringLiteral("dbTo"));
+    table.SetTableName(QStringLiteral("d"));
+    table.ReadOnly = true;
+    table.OpenTable();
+    QStringList written;
+    for (table.MoveFirst(); !table.AtEnd(); table.MoveNext()) {
+        QString text;
+        InsertStatement::AppendValue(text, *table.FieldAt(0), D::Ansi);
+        written << text;
+    }
+    EXPECT_EQ(written, QStringList({"20000000000000001", "1.5", "0"}));
+}

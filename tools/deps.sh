@@ -1,9 +1,9 @@
 # Sourced by run.sh and test.sh: installs the Debian packages Rowcart needs when any is missing.
 rowcart_packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins
-    libgtest-dev libsqlite3-dev libpq-dev xvfb xauth poppler-utils imagemagick fonts-dejavu-core
-    postgresql unixodbc-dev libsqliteodbc odbc-postgresql odbc-mariadb mariadb-server mariadb-client
-    clang libclang-rt-dev sqlite3 firebird3.0-utils firebird3.0-server-core
-    scdoc librsvg2-bin desktop-file-utils bash-completion dpkg-dev)
+    libgtest-dev librapidcheck-dev libsqlite3-dev libpq-dev xvfb xauth poppler-utils imagemagick
+    fonts-dejavu-core postgresql unixodbc-dev libsqliteodbc odbc-postgresql odbc-mariadb
+    mariadb-server mariadb-client clang libclang-rt-dev sqlite3 firebird3.0-utils
+    firebird3.0-server-core scdoc librsvg2-bin desktop-file-utils bash-completion dpkg-dev)
 
 rowcart_install_deps() {
     local missing=()

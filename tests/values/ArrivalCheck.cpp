@@ -7,10 +7,9 @@
 
 namespace {
 
-std::string hopName(const Hop& hop) {
-    return (EngineName(hop.from) + QStringLiteral(" to ") + EngineName(hop.to) +
-            QStringLiteral(" by ") + PathName(hop.path))
-        .toStdString();
+QString hopName(const Hop& hop) {
+    return EngineName(hop.from) + QStringLiteral(" to ") + EngineName(hop.to) +
+           QStringLiteral(" by ") + PathName(hop.path);
 }
 
 // The values of a row that are not NULL, for a message.
@@ -44,8 +43,12 @@ RowExpectation ExpectRow(const Hop& hop, const QVector<ColumnSpec>& columns, con
     return expected;
 }
 
-void CheckArrivals(const Hop& hop, const QVector<ColumnSpec>& columns,
-                   const QVector<ValueRow>& source, const HopResult& result) {
+QStringList ArrivalProblems(const Hop& hop, const QVector<ColumnSpec>& columns,
+                            const QVector<ValueRow>& source, const HopResult& result) {
+    QStringList problems;
+    const auto problem = [&](const QString& text) {
+        problems << hopName(hop) + QStringLiteral(": ") + text;
+    };
     QMap<qint64, const ValueRow*> arrived;
     for (const ValueRow& row : result.arrived)
         arrived.insert(row.id, &row);
@@ -54,28 +57,25 @@ void CheckArrivals(const Hop& hop, const QVector<ColumnSpec>& columns,
     for (const ValueRow& row : source) {
         const RowExpectation expected = ExpectRow(hop, columns, row, result.omitted);
         const ValueRow* got = arrived.take(row.id);
+        const QString name = QStringLiteral("row %1").arg(row.id);
         if (expected.outcome == Expectation::Arrives) {
             if (!got) {
-                ADD_FAILURE() << hopName(hop) << ": row " << row.id << " ("
-                              << valuesOf(columns, row).toStdString() << ") did not arrive";
+                problem(QStringLiteral("%1 (%2) did not arrive").arg(name, valuesOf(columns, row)));
                 continue;
             }
             for (int i = 0; i < columns.size(); ++i) {
                 const Expectation& value = expected.values[i];
-                EXPECT_TRUE(SameValue(columns[i], value.value, got->values.value(i)))
-                    << hopName(hop) << ": row " << row.id << " field "
-                    << columns[i].name.toStdString() << ": "
-                    << Shown(got->values.value(i)).toStdString() << " arrived for "
-                    << Shown(row.values.value(i)).toStdString() << ", expected "
-                    << Shown(value.value).toStdString() << " (" << value.because.toStdString()
-                    << ")";
+                if (SameValue(columns[i], value.value, got->values.value(i)))
+                    continue;
+                problem(QStringLiteral("%1 field %2: %3 arrived for %4, expected %5 (%6)")
+                            .arg(name, columns[i].name, Shown(got->values.value(i)),
+                                 Shown(row.values.value(i)), Shown(value.value), value.because));
             }
             continue;
         }
-        if (got) {
-            ADD_FAILURE() << hopName(hop) << ": row " << row.id << " arrived ("
-                          << valuesOf(columns, *got).toStdString() << "), but must fail";
-        }
+        if (got)
+            problem(QStringLiteral("%1 arrived (%2), but must fail")
+                        .arg(name, valuesOf(columns, *got)));
         if (expected.outcome == Expectation::Rejected) {
             ++rejections;
             continue;
@@ -104,14 +104,22 @@ void CheckArrivals(const Hop& hop, const QVector<ColumnSpec>& columns,
                 reasons << columns[i].name + QStringLiteral(" ") + Shown(row.values[i]) +
                                QStringLiteral(": ") + expected.values[i].because;
         }
-        ADD_FAILURE() << hopName(hop) << ": row " << row.id
-                      << " failed without a message naming the field, the value and why ("
-                      << reasons.join(QLatin1Char(' ')).toStdString() << ")";
+        problem(QStringLiteral("%1 failed without a message naming the field, the value and why "
+                               "(%2)")
+                    .arg(name, reasons.join(QLatin1Char(' '))));
     }
     for (const ValueRow* row : arrived)
-        ADD_FAILURE() << hopName(hop) << ": row " << row->id << " arrived from nowhere";
+        problem(QStringLiteral("row %1 arrived from nowhere").arg(row->id));
     for (const QString& message : messages)
-        ADD_FAILURE() << hopName(hop) << ": a row failed unexpectedly: " << message.toStdString();
-    EXPECT_EQ(result.rejections, rejections)
-        << hopName(hop) << ": statements the target engine refused";
+        problem(QStringLiteral("a row failed unexpectedly: ") + message);
+    if (result.rejections != rejections)
+        problem(QStringLiteral("the target engine refused %1 statements, not %2")
+                    .arg(QString::number(result.rejections), QString::number(rejections)));
+    return problems;
+}
+
+void CheckArrivals(const Hop& hop, const QVector<ColumnSpec>& columns,
+                   const QVector<ValueRow>& source, const HopResult& result) {
+    for (const QString& problem : ArrivalProblems(hop, columns, source, result))
+        ADD_FAILURE() << problem.toStdString();
 }

@@ -28,6 +28,10 @@ struct HopResult {
 };
 
 // Every source row against what arrived: each value equal to what the rules expect, each failed
-// row's message naming its field and value and saying why, nothing more and nothing less.
+// row's message naming its field and value and saying why, nothing more and nothing less. One
+// line for each thing that is not so.
+QStringList ArrivalProblems(const Hop& hop, const QVector<ColumnSpec>& columns,
+                            const QVector<ValueRow>& source, const HopResult& result);
+// The same, each problem a failure of the running test.
 void CheckArrivals(const Hop& hop, const QVector<ColumnSpec>& columns,
                    const QVector<ValueRow>& source, const HopResult& result);

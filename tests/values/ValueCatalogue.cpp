@@ -136,6 +136,7 @@ const QVector<Sample>& TortureSamples() {
         {"d30", text(u"99999999999999999999.9999999999"), InServers},
         {"d30", text(u"-99999999999999999999.9999999999"), InServers},
         {"d30", text(u"12345678901234567890.1234567891"), InServers},
+        {"d30", text(u"20000000000000001"), InServers},
         {"d30", text(u"0.0000000001")},
         {"d30", text(u"0")},
         {"d30", text(QStringLiteral("1") + QString(300, QLatin1Char('0'))), InSqlite},

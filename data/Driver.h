@@ -29,6 +29,7 @@ struct ColumnLimits {
     bool holdsInfinity = true;  // floats: the infinities
     bool holdsNul = true;       // text: the character U+0000
     bool uuidOnly = false;      // text: a UUID alone, as 8-4-4-4-12 hexadecimal digits
+    bool holdsAnyBytes = true;  // memos: bytes that are no UTF-8 text
     bool holdsEndOfDay = true;  // times: 24:00:00
     QDate minDate;              // dates and time stamps; invalid when unbounded
     QDate maxDate;

@@ -550,6 +550,9 @@ QVariant toBytes(const ColumnInfo& field, const QVariant& value, bool utf8) {
     }
     if (utf8 && !field.limits.holdsNul && bytes.contains('\0'))
         refuse(field, shown(value), QStringLiteral("its engine stores no NUL character in text"));
+    QString text;
+    if (utf8 && !field.limits.holdsAnyBytes && !strictUtf8(bytes, text))
+        refuse(field, shown(value), QStringLiteral("they are no UTF-8 text"));
     return QVariant(bytes);
 }
 

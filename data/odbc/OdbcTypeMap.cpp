@@ -161,7 +161,9 @@ void MapColumn(OdbcColumn& column, const QString& typeName, OdbcDialect::Engine 
             break;
         case SQL_LONGVARCHAR:
         case SQL_WLONGVARCHAR:
+            // A server's long text is text of its character set, not bytes as SQLite keeps.
             info.type = ftMemo;
+            info.limits.holdsAnyBytes = false;
             break;
         case SQL_BINARY:
             info.type = ftBytes;

@@ -396,6 +396,13 @@ INSTANTIATE_TEST_SUITE_P(
                    "it holds at most 2"},
         Assignment{
             "MemoThatIsNoUtf8", field(ftString), QVariant(QByteArray("\xff\xfe")), {}, "no UTF-8"},
+        Assignment{"NoUtf8IntoAServersMemo",
+                   limited(ftMemo, [](ColumnInfo& c) { c.limits.holdsAnyBytes = false; }),
+                   QVariant(QByteArray("\xff\xfe")),
+                   {},
+                   "no UTF-8"},
+        Assignment{"NoUtf8IntoSqlitesMemo", field(ftMemo), QVariant(QByteArray("\xff\xfe")),
+                   QVariant(QByteArray("\xff\xfe")), nullptr},
         Assignment{"TextIntoAUuidColumn",
                    limited(ftGuid, [](ColumnInfo& c) { c.limits.uuidOnly = true; }),
                    QVariant(QStringLiteral("a0eebc99-9c0b-4ef8-bb6d-6bb9bd38Oa11")),

@@ -11,6 +11,7 @@
 #include "script/ScriptMoment.h"
 #include "script/ScriptName.h"
 
+#include <QStringDecoder>
 #include <charconv>
 #include <cmath>
 
@@ -52,6 +53,17 @@ QString carriedText(const TField& field, const QString& text) {
     return text;
 }
 
+// A memo's text: bytes that are no UTF-8 (SQLite keeps any) would be written as replacement
+// characters.
+QString memoText(const TField& field) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder(field.Value().toByteArray());
+    if (decoder.hasError())
+        cannotWrite(field, QStringLiteral("%1 bytes").arg(field.BlobByteSize()),
+                    QStringLiteral("they are no UTF-8 text"));
+    return carriedText(field, text);
+}
+
 // The Interbase dialect writes a blob's content as text: control characters would be dropped,
 // and a byte above 127 of a binary blob would become a character of two bytes.
 QString interbaseBlob(const TField& field) {
@@ -66,7 +78,7 @@ QString interbaseBlob(const TField& field) {
         }
         return field.ReadText();
     }
-    const QString content = carriedText(field, field.ReadText());
+    const QString content = memoText(field);
     for (const QChar c : content) {
         if (c.unicode() < 32 && c != QLatin1Char('\n'))
             cannotWrite(field, shownText(content), why);
@@ -242,7 +254,9 @@ void InsertStatement::AppendValue(QString& text, const TField& field, Dialect di
     }
     switch (dialect) {
         case Ansi:
-            if (KindOf(type) == FieldKind::TextBlob || isQuotedText(type))
+            if (KindOf(type) == FieldKind::TextBlob)
+                appendQuoted(text, memoText(field));
+            else if (isQuotedText(type))
                 appendQuoted(text, carriedText(field, field.ReadText()));
             else if (field.IsBlobField())
                 text += QLatin1String("null");

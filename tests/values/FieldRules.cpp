@@ -27,6 +27,9 @@ const QVector<Rule>& FieldRules() {
     static const QVector<Rule> rules{
         {"text longer than its column's declared size", Effect::Refuses,
          [](const Case& c) { return c.move() && TextTooLong(c); }, "it holds at most"},
+        {"the servers keep text of UTF-8: a memo's bytes that are no UTF-8 fail", Effect::Refuses,
+         [](const Case& c) { return c.move() && !c.into(Engine::Sqlite) && NoUtf8(c); },
+         "no UTF-8"},
         {"PostgreSQL stores no NUL in text", Effect::Refuses,
          [](const Case& c) { return c.move() && c.into(Engine::Postgres) && HoldsNul(c); },
          "stores no NUL"},

@@ -3,6 +3,7 @@
 #include "data/Decimal.h"
 #include "data/Temporal.h"
 
+#include <QStringDecoder>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -61,6 +62,14 @@ bool TextTooLong(const Case& c) {
 
 bool HoldsNul(const Case& c) {
     return c.isText() && c.text().contains(QChar(0));
+}
+
+bool NoUtf8(const Case& c) {
+    if (!c.is(QMetaType::QByteArray) || c.kind() != Kind::Memo)
+        return false;
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder(c.value.toByteArray());
+    return decoder.hasError();
 }
 
 bool OutOfIntegerRange(const Case& c) {

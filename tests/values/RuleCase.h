@@ -61,6 +61,8 @@ double SingleOf(double value);
 bool IsSingle(double value);
 bool TextTooLong(const Case& c);
 bool HoldsNul(const Case& c);
+// Bytes of a memo that are no UTF-8.
+bool NoUtf8(const Case& c);
 // Integers beyond a 2- or 4-byte column.
 bool OutOfIntegerRange(const Case& c);
 // What a number column holds that is no number of its type: SQLite's text or a fraction in an

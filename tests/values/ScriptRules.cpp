@@ -98,6 +98,8 @@ const QVector<Rule>& ScriptTextRules() {
         {"NaN and the infinities have no literal in any dialect", Effect::Refuses,
          [](const Case& c) { return c.script() && c.isReal() && !std::isfinite(c.real()); },
          "which no script can carry"},
+        {"a memo's bytes that are no UTF-8 cannot be quoted text", Effect::Refuses,
+         [](const Case& c) { return quotedInScript(c) && NoUtf8(c); }, "no UTF-8"},
         {"a script's lines end in line feeds: a carriage return in quoted text cannot be carried",
          Effect::Refuses,
          [](const Case& c) { return quotedInScript(c) && c.text().contains(QChar('\r')); },

@@ -171,6 +171,7 @@ const QVector<Sample>& TortureSamples() {
         {"memo", text(bigText())},
         {"memo", text(QString::fromUtf16(u"a\0b", 3)), InSqlite | InMariadb},
         {"memo", text(u"a\rb")},
+        {"memo", QVariant(QByteArray("no \xff UTF-8")), InSqlite},
         {"bin", QVariant(QByteArray(""))},
         {"bin", QVariant(everyByte())},
         {"bin", QVariant(bigBytes())},

@@ -16,7 +16,7 @@
 
 namespace {
 
-// The connection string and keys of an alias, as the alias file holds them.
+// An alias's section of the alias file.
 QByteArray section(const QString& alias, const QMap<QString, QString>& keys) {
     QByteArray text = "\n[" + alias.toUtf8() + "]\n";
     for (auto it = keys.begin(); it != keys.end(); ++it)
@@ -96,27 +96,14 @@ void ValueEngines::writeAliases() {
 }
 
 QString ValueEngines::missing(Engine engine) const {
-    switch (engine) {
-        case Engine::Sqlite:
-        case Engine::Postgres:
-        case Engine::Mariadb:
-            return m_missing[int(engine)];
-        default:
-            return QStringLiteral("%1 is no engine of the program").arg(EngineName(engine));
-    }
+    if (int(engine) > int(Engine::Mariadb))
+        return QStringLiteral("%1 is no engine of the program").arg(EngineName(engine));
+    return m_missing[int(engine)];
 }
 
 QString ValueEngines::alias(Engine engine) const {
-    switch (engine) {
-        case Engine::Sqlite:
-            return QStringLiteral("VSQLITE");
-        case Engine::Postgres:
-            return QStringLiteral("VPG");
-        case Engine::Mariadb:
-            return QStringLiteral("VMARIA");
-        default:
-            return {};
-    }
+    static const char* const names[] = {"VSQLITE", "VPG", "VMARIA"};
+    return int(engine) <= int(Engine::Mariadb) ? QLatin1String(names[int(engine)]) : QString();
 }
 
 QString ValueEngines::aliasFile() const {

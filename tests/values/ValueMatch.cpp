@@ -20,6 +20,11 @@ QString textOf(const QVariant& value) {
                                                    : value.toString();
 }
 
+QByteArray bytesOf(const QVariant& value) {
+    return value.typeId() == QMetaType::QByteArray ? value.toByteArray()
+                                                   : value.toString().toUtf8();
+}
+
 QString withoutPadding(QString text) {
     while (text.endsWith(QLatin1Char(' ')))
         text.chop(1);
@@ -44,8 +49,10 @@ bool SameValue(const ColumnSpec& column, const QVariant& expected, const QVarian
         return expected.isValid() == arrived.isValid();
     const int type = expected.userType();
     switch (column.kind) {
-        case Kind::Text:
         case Kind::Memo:
+            // In bytes: a memo SQLite keeps need not be UTF-8.
+            return isTextual(arrived) && bytesOf(expected) == bytesOf(arrived);
+        case Kind::Text:
         case Kind::Uuid:
             return isTextual(arrived) && textOf(expected) == textOf(arrived);
         case Kind::FixedText:

@@ -4,205 +4,40 @@
 
 namespace {
 
-QString sized(const char* type, int size) {
-    return QStringLiteral("%1(%2)").arg(QLatin1String(type), QString::number(size));
-}
-
-QString decimal(const char* type, const ColumnSpec& column, int maxPrecision) {
-    return QStringLiteral("%1(%2,%3)")
-        .arg(QLatin1String(type), QString::number(std::min(column.precision, maxPrecision)),
-             QString::number(column.scale));
-}
-
-// The declared types README "SQLite column types" maps onto each kind.
-QString sqliteType(const ColumnSpec& c) {
-    switch (c.kind) {
-        case Kind::Int16:
-            return QStringLiteral("SMALLINT");
-        case Kind::Int32:
-            return QStringLiteral("INTEGER");
-        case Kind::Int64:
-            return QStringLiteral("BIGINT");
-        case Kind::Bool:
-            return QStringLiteral("BOOLEAN");
-        case Kind::Float8:
-            return QStringLiteral("DOUBLE");
-        case Kind::Float4:
-            return QStringLiteral("REAL");
-        case Kind::Decimal:
-            return decimal("NUMERIC", c, 1000);
-        case Kind::Text:
-            return sized("VARCHAR", c.size);
-        case Kind::FixedText:
-            return sized("CHAR", c.size);
-        case Kind::Memo:
-            return QStringLiteral("CLOB");
-        case Kind::Bytes:
-            return QStringLiteral("BLOB");
-        case Kind::Date:
-            return QStringLiteral("DATE");
-        case Kind::Time:
-            return QStringLiteral("TIME");
-        case Kind::Stamp:
-            return QStringLiteral("TIMESTAMP");
-        case Kind::ZonedStamp:
-            return QStringLiteral("DATETIME");
-        case Kind::Uuid:
-            return QStringLiteral("UUID");
-    }
-    return {};
-}
-
-QString postgresType(const ColumnSpec& c) {
-    switch (c.kind) {
-        case Kind::Int16:
-            return QStringLiteral("smallint");
-        case Kind::Int32:
-            return QStringLiteral("integer");
-        case Kind::Int64:
-            return QStringLiteral("bigint");
-        case Kind::Bool:
-            return QStringLiteral("boolean");
-        case Kind::Float8:
-            return QStringLiteral("double precision");
-        case Kind::Float4:
-            return QStringLiteral("real");
-        case Kind::Decimal:
-            return decimal("numeric", c, 1000);
-        case Kind::Text:
-            return sized("varchar", c.size);
-        case Kind::FixedText:
-            return sized("char", c.size);
-        case Kind::Memo:
-            return QStringLiteral("text");
-        case Kind::Bytes:
-            return QStringLiteral("bytea");
-        case Kind::Date:
-            return QStringLiteral("date");
-        case Kind::Time:
-            return QStringLiteral("time(6)");
-        case Kind::Stamp:
-            return QStringLiteral("timestamp(6)");
-        case Kind::ZonedStamp:
-            return QStringLiteral("timestamptz(6)");
-        case Kind::Uuid:
-            return QStringLiteral("uuid");
-    }
-    return {};
-}
-
-// MariaDB has no boolean of its own (BOOLEAN is TINYINT) and no time zone in its types.
-QString mariadbType(const ColumnSpec& c) {
-    switch (c.kind) {
-        case Kind::Int16:
-            return QStringLiteral("SMALLINT");
-        case Kind::Int32:
-            return QStringLiteral("INT");
-        case Kind::Int64:
-            return QStringLiteral("BIGINT");
-        case Kind::Bool:
-            return QStringLiteral("BIT(1)");
-        case Kind::Float8:
-            return QStringLiteral("DOUBLE");
-        case Kind::Float4:
-            return QStringLiteral("FLOAT");
-        case Kind::Decimal:
-            return decimal("DECIMAL", c, 65);
-        case Kind::Text:
-            return sized("VARCHAR", c.size);
-        case Kind::FixedText:
-            return sized("CHAR", c.size);
-        case Kind::Memo:
-            return QStringLiteral("LONGTEXT");
-        case Kind::Bytes:
-            return QStringLiteral("LONGBLOB");
-        case Kind::Date:
-            return QStringLiteral("DATE");
-        case Kind::Time:
-            return QStringLiteral("TIME(6)");
-        case Kind::Stamp:
-        case Kind::ZonedStamp:
-            return QStringLiteral("DATETIME(6)");
-        case Kind::Uuid:
-            return QStringLiteral("UUID");
-    }
-    return {};
-}
-
-// Firebird 3: decimals of at most 18 digits, time stamps to a ten-thousandth of a second.
-QString firebirdType(const ColumnSpec& c) {
-    switch (c.kind) {
-        case Kind::Int16:
-            return QStringLiteral("SMALLINT");
-        case Kind::Int32:
-            return QStringLiteral("INTEGER");
-        case Kind::Int64:
-            return QStringLiteral("BIGINT");
-        case Kind::Bool:
-            return QStringLiteral("BOOLEAN");
-        case Kind::Float8:
-            return QStringLiteral("DOUBLE PRECISION");
-        case Kind::Float4:
-            return QStringLiteral("FLOAT");
-        case Kind::Decimal:
-            return decimal("NUMERIC", c, 18);
-        case Kind::Text:
-            return sized("VARCHAR", c.size);
-        case Kind::FixedText:
-            return sized("CHAR", c.size);
-        case Kind::Memo:
-            return QStringLiteral("BLOB SUB_TYPE TEXT");
-        case Kind::Bytes:
-            return QStringLiteral("BLOB SUB_TYPE BINARY");
-        case Kind::Date:
-            return QStringLiteral("DATE");
-        case Kind::Time:
-            return QStringLiteral("TIME");
-        case Kind::Stamp:
-        case Kind::ZonedStamp:
-            return QStringLiteral("TIMESTAMP");
-        case Kind::Uuid:
-            return QStringLiteral("CHAR(36)");
-    }
-    return {};
-}
+// Each kind's type in SQLite (as README "SQLite column types" maps it), PostgreSQL, MariaDB
+// (which has no boolean and no zone of its own) and Firebird 3, in the order of Kind. A type
+// ending in '(' takes the column's size, or its precision and scale.
+const char* const Types[][4] = {
+    {"SMALLINT", "smallint", "SMALLINT", "SMALLINT"},
+    {"INTEGER", "integer", "INT", "INTEGER"},
+    {"BIGINT", "bigint", "BIGINT", "BIGINT"},
+    {"BOOLEAN", "boolean", "BIT(1)", "BOOLEAN"},
+    {"DOUBLE", "double precision", "DOUBLE", "DOUBLE PRECISION"},
+    {"REAL", "real", "FLOAT", "FLOAT"},
+    {"NUMERIC(", "numeric(", "DECIMAL(", "NUMERIC("},
+    {"VARCHAR(", "varchar(", "VARCHAR(", "VARCHAR("},
+    {"CHAR(", "char(", "CHAR(", "CHAR("},
+    {"CLOB", "text", "LONGTEXT", "BLOB SUB_TYPE TEXT"},
+    {"BLOB", "bytea", "LONGBLOB", "BLOB SUB_TYPE BINARY"},
+    {"DATE", "date", "DATE", "DATE"},
+    {"TIME", "time(6)", "TIME(6)", "TIME"},
+    {"TIMESTAMP", "timestamp(6)", "DATETIME(6)", "TIMESTAMP"},
+    {"DATETIME", "timestamptz(6)", "DATETIME(6)", "TIMESTAMP"},
+    {"UUID", "uuid", "UUID", "CHAR(36)"},
+};
 
 }  // namespace
 
 QString EngineName(Engine engine) {
-    switch (engine) {
-        case Engine::Sqlite:
-            return QStringLiteral("SQLite");
-        case Engine::Postgres:
-            return QStringLiteral("PostgreSQL");
-        case Engine::Mariadb:
-            return QStringLiteral("MariaDB");
-        case Engine::Firebird:
-            return QStringLiteral("Firebird");
-        case Engine::Oracle:
-            return QStringLiteral("Oracle");
-    }
-    return {};
+    static const char* const names[] = {"SQLite", "PostgreSQL", "MariaDB", "Firebird", "Oracle"};
+    return QLatin1String(names[int(engine)]);
 }
 
 QString PathName(Path path) {
-    switch (path) {
-        case Path::Grid:
-            return QStringLiteral("Grid");
-        case Path::MoveUntyped:
-            return QStringLiteral("MoveUntyped");
-        case Path::MoveTyped:
-            return QStringLiteral("MoveTyped");
-        case Path::AnsiByProgram:
-            return QStringLiteral("AnsiByProgram");
-        case Path::AnsiByShell:
-            return QStringLiteral("AnsiByShell");
-        case Path::InterbaseByIsql:
-            return QStringLiteral("InterbaseByIsql");
-        case Path::OracleText:
-            return QStringLiteral("OracleText");
-    }
-    return {};
+    static const char* const names[] = {"Grid",          "MoveUntyped", "MoveTyped",
+                                        "AnsiByProgram", "AnsiByShell", "InterbaseByIsql",
+                                        "OracleText"};
+    return QLatin1String(names[int(path)]);
 }
 
 bool IsScript(Path path) {
@@ -210,18 +45,16 @@ bool IsScript(Path path) {
 }
 
 QString ColumnType(Engine engine, const ColumnSpec& column) {
-    switch (engine) {
-        case Engine::Sqlite:
-            return sqliteType(column);
-        case Engine::Postgres:
-            return postgresType(column);
-        case Engine::Mariadb:
-            return mariadbType(column);
-        case Engine::Firebird:
-        case Engine::Oracle:
-            return firebirdType(column);
-    }
-    return {};
+    const int dialect = std::min(int(engine), int(Engine::Firebird));
+    const QString type = QLatin1String(Types[int(column.kind)][dialect]);
+    if (!type.endsWith(QLatin1Char('(')))
+        return type;
+    if (column.kind != Kind::Decimal)
+        return type + QString::number(column.size) + QLatin1Char(')');
+    // Firebird 3's NUMERIC has 18 digits, MariaDB's DECIMAL 65.
+    const int most = engine == Engine::Firebird ? 18 : engine == Engine::Mariadb ? 65 : 1000;
+    return type + QString::number(std::min(column.precision, most)) + QLatin1Char(',') +
+           QString::number(column.scale) + QLatin1Char(')');
 }
 
 QString CreateTableSql(Engine engine, const QString& table, const QVector<ColumnSpec>& columns) {

@@ -141,8 +141,10 @@ QString userDateText(const TField& field) {
     }
 }
 
+// Its UTC time with "+00:00": a column with a zone reads the same instant, one without reads
+// the UTC time, as the data move gives it.
 QString zonedStampText(const TField& field) {
-    TimeStamp stamp = field.Value().value<TimeStamp>();
+    TimeStamp stamp = field.Value().value<TimeStamp>().toUtc();
     stamp.usec -= stamp.usec % UsecPerSecond;
     if (stamp.date.year() < 1 || stamp.date.year() > 9999)
         cannotWrite(field, field.ReadText(),
@@ -246,9 +248,11 @@ void InsertStatement::AppendValue(QString& text, const TField& field, Dialect di
     // reach an engine that reads 'yesterday' or '01/01/1000' as a date of its own choosing.
     if ((isDateType(type) || type == ftTimeStamp) && field.Value().typeId() == QMetaType::QString)
         cannotWrite(field, shownText(field.Value().toString()), QStringLiteral("it is no date"));
-    if (type == ftTimeStamp) {
-        // No dialect has a form of its own for a time stamp with a zone: its ISO text with the
-        // offset reads as the same instant.
+    // No dialect has a form of its own for a time stamp with a zone, PostgreSQL's or one SQLite
+    // keeps as text: written as a time without zone, a server would read it in its session's.
+    const QVariant& value = field.Value();
+    if (type == ftTimeStamp ||
+        (value.userType() == qMetaTypeId<TimeStamp>() && value.value<TimeStamp>().zoned)) {
         appendQuoted(text, zonedStampText(field));
         return;
     }

@@ -110,6 +110,9 @@ TEST_F(InsertStatementTest, ValueRules) {
         {"CLOB", "'O''Hara'", D::Interbase, "'O''Hara' "},
         {"CLOB", "'a' || char(10) || 'b'", D::Interbase, "'a\nb' "},
         {"BLOB", "X'410A42'", D::Interbase, "'A\nB' "},
+        // A zone SQLite keeps in text stays with the time, in UTC.
+        {"DATETIME", "'2020-06-30 23:30:00.5+05:30'", D::Ansi, "'2020-06-30 18:00:00+00:00'"},
+        {"DATETIME", "'2020-06-30 23:30:00+05:30'", D::Oracle, "'2020-06-30 18:00:00+00:00'"},
         {"BLOB", "X'41'", D::Ansi, "null"},
         // A memo keeps all of its text in the Ansi dialect.
         {"CLOB", "'O''Hara' || char(9, 10) || 'x'", D::Ansi, "'O''Hara\t\nx'"},

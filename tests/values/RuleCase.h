@@ -52,6 +52,10 @@ const QVector<Rule>& FieldRules();
 const QVector<Rule>& NearestFormRules();
 const QVector<Rule>& ExecutionRules();
 
+// The offset of the time zone the suite's PostgreSQL sessions run in (ValueEngines): a server
+// away from UTC shows what a time stamp without zone becomes.
+constexpr qint32 PostgresSessionOffset = 5 * 3600 + 30 * 60;
+
 int DigitsBefore(const QString& decimal);
 int DigitsAfter(const QString& decimal);
 // The double a 4-byte float column gives back for a value: its float's shortest digits.

@@ -130,6 +130,12 @@ const QVector<Rule>& ScriptTextRules() {
              return c.script() && DateOutside(c, QDate(1, 1, 1), QDate(9999, 12, 31));
          },
          "four digits"},
+        {"a time stamp with a zone is written with it, which Firebird 3 cannot read",
+         Effect::Rejects,
+         [](const Case& c) {
+             return c.into(Engine::Firebird) && c.is(qMetaTypeId<TimeStamp>()) &&
+                    c.value.value<TimeStamp>().zoned;
+         }},
         {"a script's dates and times carry whole seconds", Effect::Nearest,
          [](const Case& c) {
              return c.script() &&
@@ -150,6 +156,20 @@ const QVector<Rule>& ExecutionRules() {
              return c.executed() && c.isReal() && c.real() == 0 && std::signbit(c.real());
          },
          "", [](const Case&) { return QVariant(0.0); }},
+        {"a timestamptz reads a script's time stamp without zone in the session's zone (the "
+         "suite's: Asia/Kolkata, +05:30)",
+         Effect::Nearest,
+         [](const Case& c) {
+             return c.executed() && c.into(Engine::Postgres) && c.kind() == Kind::ZonedStamp &&
+                    c.is(qMetaTypeId<TimeStamp>()) && !c.value.value<TimeStamp>().zoned;
+         },
+         "",
+         [](const Case& c) {
+             TimeStamp local = c.value.value<TimeStamp>();
+             local.zoned = true;
+             local.offset = PostgresSessionOffset;
+             return QVariant::fromValue(local);
+         }},
         {"SQLite keeps a decimal literal as the nearest double (or 64-bit integer)",
          Effect::Nearest,
          [](const Case& c) { return c.executed() && c.into(Engine::Sqlite) && c.isDecimal(); }, "",
@@ -175,11 +195,6 @@ const QVector<Rule>& ExecutionRules() {
          }},
         {"Firebird refuses a double literal below 1e-307", Effect::Rejects,
          [](const Case& c) { return c.into(Engine::Firebird) && firebirdScaleFails(c); }},
-        {"Firebird 3 reads no zone in a time stamp literal", Effect::Rejects,
-         [](const Case& c) {
-             return c.into(Engine::Firebird) && c.hop.from == Engine::Postgres &&
-                    c.kind() == Kind::ZonedStamp;
-         }},
         {"the servers refuse text longer than the column", Effect::Rejects,
          [](const Case& c) { return c.executed() && !c.into(Engine::Sqlite) && TextTooLong(c); }},
         {"the servers refuse a number beyond the column (Firebird's NUMERIC has 18 digits)",

@@ -52,9 +52,26 @@ QString insertSql(const QString& table, const QVector<ColumnSpec>& columns,
 
 }  // namespace
 
+namespace {
+
+// Closes the connections and removes the files at the end of the run.
+class EnginesEnvironment : public ::testing::Environment {
+public:
+    void TearDown() override {
+        delete engines;
+        engines = nullptr;
+    }
+    ValueEngines* engines = nullptr;
+};
+
+}  // namespace
+
 ValueEngines& ValueEngines::instance() {
-    static ValueEngines* engines = new ValueEngines;
-    return *engines;
+    static auto* environment = static_cast<EnginesEnvironment*>(
+        ::testing::AddGlobalTestEnvironment(new EnginesEnvironment));
+    if (!environment->engines)
+        environment->engines = new ValueEngines;
+    return *environment->engines;
 }
 
 ValueEngines::ValueEngines() {
@@ -64,7 +81,8 @@ ValueEngines::ValueEngines() {
     if (!PgTestServer::available()) {
         m_missing[int(Engine::Postgres)] = QStringLiteral("no PostgreSQL test server");
     } else {
-        m_keys[int(Engine::Postgres)] = PgTestServer::createDatabase(QStringLiteral("values"));
+        // The test executable's own database, dropped at the end of the run.
+        m_keys[int(Engine::Postgres)] = PgTestServer::aliasKeys(PgTestServer::sharedDatabase());
         // Ansi scripts write dates day first, as the tests' British locale does; a zone away
         // from UTC (+05:30, RuleCase.h) shows a time stamp read in the wrong one.
         m_keys[int(Engine::Postgres)].insert(

@@ -259,7 +259,7 @@ void OdbcChangeWriter::execute(const QString& sql, OdbcParams& params) {
     SQLLEN affected = -1;
     m_session.check(SQLRowCount(stmt, &affected), stmt);
     if (affected == 0)
-        throw EDBEngineError(ChangedByOther, QStringLiteral("changed"));
+        throw EDBEngineError(ChangedByOther, QStringLiteral("changed"), true, FailureCause::Values);
     if (affected > 1)
         throw EDBEngineError(
             QStringLiteral("Table %1 has no key and several rows hold the same values: the "

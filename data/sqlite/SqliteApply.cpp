@@ -195,7 +195,7 @@ void SqliteTable::applyModify(const PendingChange& change, TUpdateMode mode) {
     }
     step(stmt.get());
     if (sqlite3_changes(m_db) != 1)
-        throw EDBEngineError(ChangedByOther, QStringLiteral("changed"));
+        throw EDBEngineError(ChangedByOther, QStringLiteral("changed"), true, FailureCause::Values);
 }
 
 void SqliteTable::applyDelete(const PendingChange& change) {
@@ -205,5 +205,5 @@ void SqliteTable::applyDelete(const PendingChange& change) {
     bindKey(stmt.get(), 1, change.key);
     step(stmt.get());
     if (sqlite3_changes(m_db) != 1)
-        throw EDBEngineError(ChangedByOther, QStringLiteral("changed"));
+        throw EDBEngineError(ChangedByOther, QStringLiteral("changed"), true, FailureCause::Values);
 }

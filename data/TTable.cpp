@@ -3,7 +3,9 @@
 #include "data/Exceptions.h"
 #include "data/FieldConvert.h"
 #include "data/KeyCodec.h"
+#include "data/PendingCommit.h"
 #include "data/RowCodec.h"
+#include "data/RowDescription.h"
 #include "data/TDatabase.h"
 #include "data/TField.h"
 
@@ -21,8 +23,6 @@ constexpr int MinSeekWindow = 2;
 constexpr int AheadRows = 64;
 // Rows read around the cursor after a commit.
 constexpr int RereadWindow = 64;
-// Changes handed to the driver at once by a commit.
-constexpr size_t CommitPart = 32768;
 
 [[noreturn]] void closedDataset() {
     throw EDatabaseError(QStringLiteral("Cannot perform this operation on a closed dataset"));
@@ -718,136 +718,50 @@ void TTable::CommitPendingUpdates() {
         throw EDatabaseError(QStringLiteral("Not in cached update mode"));
     requireActive();
     endEditForMove();
-    writePending();
+    PendingCommit commit(*m_cursor, Database().driver(), Database().TransIsolation, UpdateMode);
+    commit.write(m_pending);
+    finishCommit();
+}
+
+void TTable::CommitPendingUpdatesDroppingFailedRows(
+    const std::function<void(const QString& message)>& dropped) {
+    if (!CachedUpdates)
+        throw EDatabaseError(QStringLiteral("Not in cached update mode"));
+    requireActive();
+    endEditForMove();
+    PendingCommit commit(*m_cursor, Database().driver(), Database().TransIsolation, UpdateMode);
+    for (;;) {
+        try {
+            commit.write(m_pending);
+            break;
+        } catch (const Exception& error) {
+            const int failed = commit.failedInsertion();
+            if (failed < 0)
+                throw;
+            // The cursor may stand on a pending row after it: it stays on its row.
+            const bool after = m_position == Position::Pending && m_pendingIndex > failed;
+            if (m_position == Position::Pending && m_pendingIndex == failed)
+                setEmptyCursor();
+            m_pending.removeInsertion(failed);
+            if (after)
+                --m_pendingIndex;
+            dropped(error.message());
+        }
+    }
+    finishCommit();
+}
+
+void TTable::finishCommit() {
+    m_committedInsertions += m_pending.insertionCount();
     const QByteArray key = m_position == Position::Stored ? m_key : QByteArray();
     m_pending.clear();
     rereadAround(key);
 }
 
-void TTable::applyNamingFailures(const std::vector<const PendingChange*>& changes) {
-    try {
-        m_cursor->applyChanges(changes, UpdateMode);
-    } catch (Exception& error) {
-        nameFailingRow(error, changes);
-        throw;
-    }
-}
-
-void TTable::writePending() {
-    // The store keeps insertions packed; they are unpacked for the driver a part at a time, so
-    // that a large commit does not hold every row twice.
-    std::vector<const PendingChange*> changes = m_pending.storedChangesInCommitOrder();
-    const int inserts = m_pending.insertionCount();
-    const bool packed = m_cursor->writesPackedInserts();
-    std::vector<PendingChange> unpacked;
-    const auto unpack = [&](int begin, int end) {
-        unpacked.clear();
-        unpacked.reserve(static_cast<size_t>(end - begin));
-        for (int i = begin; i < end; ++i)
-            unpacked.push_back(m_pending.insertionChange(i, packed));
-        for (const PendingChange& change : unpacked)
-            changes.push_back(&change);
-    };
-    if (changes.size() + static_cast<size_t>(inserts) <= CommitPart) {
-        unpack(0, inserts);
-        if (!changes.empty())
-            applyNamingFailures(changes);
-        return;
-    }
-    // One transaction around the parts keeps the commit whole; each part is written inside it
-    // as the driver writes any batch there.
-    DriverConnection& connection = Database().driver();
-    const bool own = !connection.inTransaction();
-    if (own)
-        connection.beginTransaction(Database().TransIsolation);
-    try {
-        if (!changes.empty())
-            m_cursor->applyChanges(changes, UpdateMode);
-        for (int begin = 0; begin < inserts; begin += static_cast<int>(CommitPart)) {
-            changes.clear();
-            unpack(begin, std::min(inserts, begin + static_cast<int>(CommitPart)));
-            m_cursor->applyChanges(changes, UpdateMode);
-        }
-        if (own)
-            connection.commitTransaction();
-    } catch (Exception& error) {
-        if (own && connection.inTransaction()) {
-            try {
-                connection.rollbackTransaction();
-            } catch (const Exception&) {
-            }
-        }
-        if (own)
-            nameFailingRow(error, changes);
-        throw;
-    }
-}
-
-void TTable::nameFailingRow(Exception& error, const std::vector<const PendingChange*>& changes) {
-    // Engines do not say which row of a batch failed. The batch is written again in halves
-    // inside a transaction that is rolled back, keeping the part before the failure applied,
-    // which finds the first failing row in at most twice the rows. Not inside the user's own
-    // transaction, whose earlier work a rollback would take with it.
-    const auto* engine = dynamic_cast<const EDBEngineError*>(&error);
-    if (engine && !engine->connectionUsable())
-        return;
-    DriverConnection& connection = Database().driver();
-    if (connection.inTransaction())
-        return;
-    const auto apply = [&](size_t begin, size_t end) {
-        try {
-            m_cursor->applyChanges({changes.begin() + static_cast<std::ptrdiff_t>(begin),
-                                    changes.begin() + static_cast<std::ptrdiff_t>(end)},
-                                   UpdateMode);
-            return true;
-        } catch (const Exception&) {
-            return false;
-        }
-    };
-    std::optional<size_t> failing;
-    try {
-        connection.beginTransaction(tiReadCommitted);
-        size_t low = 0, high = changes.size();
-        while (high - low > 1) {
-            const size_t middle = low + (high - low) / 2;
-            if (apply(low, middle))
-                low = middle;
-            else
-                high = middle;
-        }
-        if (!apply(low, low + 1))
-            failing = low;
-        connection.rollbackTransaction();
-    } catch (const Exception&) {
-        if (connection.inTransaction())
-            connection.rollbackTransaction();
-        return;
-    }
-    if (failing)
-        error.setMessage(error.message() + QStringLiteral("\n\r") +
-                         describeRow(*changes[*failing]));
-}
-
-QString TTable::describeRow(const PendingChange& change) const {
-    const Row& values = change.kind == PendingChange::Delete ? change.original
-                        : change.packed.isEmpty()            ? change.values
-                                                             : RowCodec::Decode(change.packed);
-    QVector<int> columns = m_cursor->keyColumns();
-    if (columns.isEmpty()) {
-        for (int c = 0; c < NumberOfFields() && columns.size() < 4; ++c) {
-            if (!IsBlobType(m_fields[static_cast<size_t>(c)]->FieldType()))
-                columns.append(m_fields[static_cast<size_t>(c)]->Index());
-        }
-    }
-    QStringList parts;
-    const QVector<ColumnInfo>& infos = m_cursor->columns();
-    for (int c : columns) {
-        const QVariant value = values.value(c);
-        const QString text = value.isValid() ? FieldConvert::ReadText(infos[c], value).left(80)
-                                             : QStringLiteral("NULL");
-        parts.append(infos[c].name + QStringLiteral(" = ") + text);
-    }
-    return QStringLiteral("Row: ") + parts.join(QStringLiteral(", "));
+QString TTable::DescribeCurrentRow() const {
+    if (!m_cursor)
+        return QString();
+    return DescribeRow(m_cursor->columns(), m_cursor->keyColumns(), m_current);
 }
 
 void TTable::rereadAround(const QByteArray& key) {

@@ -98,7 +98,16 @@ public:
     // Posted insertions not yet committed.
     int PendingInsertCount() const { return m_pending.insertionCount(); }
     void CommitPendingUpdates();
+    // As CommitPendingUpdates, but an inserted row whose own values fail is dropped from the
+    // store, reported to `dropped` with the failure's message, and the rest written. A failure
+    // that is no row's own (a full disk, a lock, a lost connection) passes on, the store kept.
+    void CommitPendingUpdatesDroppingFailedRows(
+        const std::function<void(const QString& message)>& dropped);
     void CancelPendingUpdates();
+    // Inserted rows written by commits since the table was made.
+    qint64 CommittedInsertions() const { return m_committedInsertions; }
+    // The current row's key values as messages name a row ("ID = 7").
+    QString DescribeCurrentRow() const;
 
     // Positions, for grids. RecordCount counts the rows a grid shows: stored rows less pending
     // deletions, then pending insertions, then the row being inserted.
@@ -155,11 +164,8 @@ private:
     qint64 currentStoredPosition();
     void reread();
     void rereadAround(const QByteArray& key);
-    void writePending();
-    void applyNamingFailures(const std::vector<const PendingChange*>& changes);
-    // Adds the failing row's key values to a commit's error, where they can be found.
-    void nameFailingRow(Exception& error, const std::vector<const PendingChange*>& changes);
-    QString describeRow(const PendingChange& change) const;
+    // Empties the store after a commit and reads the rows around the cursor again.
+    void finishCommit();
     void closeWithoutEvents(bool notify);
     void notifyRows();
     void notifyCurrent();
@@ -173,6 +179,7 @@ private:
     std::unique_ptr<TableCursor> m_cursor;
     std::vector<std::unique_ptr<TField>> m_fields;
     PendingUpdates m_pending;
+    qint64 m_committedInsertions = 0;
     RowWindow m_window;         // rows around the cursor, for walks
     RowPageCache m_pages;       // rows by position, for grids
     qint64 m_storedCount = -1;  // rows in the database; -1 until counted

@@ -80,7 +80,6 @@ struct Parsed {
     QStringList positional;
     JobOptions job;
     bool help = false;
-    bool skip = false;
     QString passwordFile;
 };
 
@@ -150,7 +149,7 @@ Parsed parse(const QStringList& args) {
             if (choice != QLatin1String("stop") && choice != QLatin1String("skip"))
                 throw UsageError{
                     QStringLiteral("--on-error takes stop or skip, not %1").arg(choice)};
-            parsed.skip = choice == QLatin1String("skip");
+            parsed.job.skipFailedRows = choice == QLatin1String("skip");
         } else if (option == QLatin1String("--dry-run")) {
             allowed(isMove);
             parsed.job.dryRun = true;
@@ -249,7 +248,7 @@ int RunCommandLine(int argc, char* argv[]) {
         QStringList passwords;
         if (!parsed.passwordFile.isEmpty())
             passwords = ReadPasswordFile(parsed.passwordFile);
-        CommandLinePrompts prompts(parsed.skip, passwords);
+        CommandLinePrompts prompts(passwords);
         SetPrompts(&prompts);
         struct Uninstall {
             ~Uninstall() { SetPrompts(nullptr); }

@@ -81,9 +81,12 @@ int selectKeys(Source& source, const QString& path) {
     }
     QSet<QString> wanted;
     int lineNumber = 0;
-    for (QByteArray line : file.readAll().split('\n')) {
+    // A line at a time: a huge file of empty lines costs nothing.
+    QByteArray line;
+    while (!file.atEnd()) {
+        line = file.readLine();
         ++lineNumber;
-        if (line.endsWith('\r'))
+        while (line.endsWith('\n') || line.endsWith('\r'))
             line.chop(1);
         if (line.isEmpty())
             continue;
@@ -142,41 +145,37 @@ FieldMappingArray buildMapping(const TTable& source, const JobOptions& options) 
     return mapping;
 }
 
-// What a run did, counted around its pieces.
-struct RunCount {
-    qint64 done = 0;
-    qint64 failed = 0;
-    bool stoppedOnError = false;
-    bool started = false;
-};
-
-void countAround(BatchPieces& pieces, RunCount& count) {
-    const auto step = pieces.rowStep;
-    pieces.rowStep = [step, &count](int index) {
-        count.started = true;
-        step(index);
-        ++count.done;
-    };
-    const auto ask = pieces.stopAfterError;
-    pieces.stopAfterError = [ask, &count](const QString& message) {
-        ++count.failed;
-        count.started = true;
-        const bool stop = ask(message);
-        count.stoppedOnError = count.stoppedOnError || stop;
-        return stop;
-    };
-}
-
 QString seconds(const QElapsedTimer& timer) {
     return QString::number(timer.elapsed() / 1000.0, 'f', 1);
 }
 
-int exitFor(const RunCount& count, int notFound) {
-    if (CommandLineHost::interrupted())
+// A failed row, said in one line: the row named when the failure was its own; a failure that
+// lies in the engine names none.
+void reportRowFailure(TTable& source, const QString& message, bool rowsOwn, bool skipped) {
+    if (!rowsOwn) {
+        PrintError(QStringLiteral("Stopped: ") + message);
+        return;
+    }
+    PrintError(QStringLiteral("Row %1 %2: %3")
+                   .arg(source.DescribeCurrentRow(),
+                        skipped ? QStringLiteral("skipped") : QStringLiteral("failed"), message));
+}
+
+void reportFailuresOf(BatchPieces& pieces, TTable& source, const JobOptions& options) {
+    pieces.onRowFailure = options.skipFailedRows ? RowFailurePolicy::Skip : RowFailurePolicy::Stop;
+    pieces.rowFailed = [&source](int, const QString& message, bool rowsOwn, bool skipped) {
+        reportRowFailure(source, message, rowsOwn, skipped);
+    };
+}
+
+// Ctrl+C counts only where it cut the run short: one that came during the final commit of a
+// run whose every row was visited changed nothing.
+int exitFor(const BatchOutcome& outcome, bool failed, qint64 skipped) {
+    if (outcome.stopped && CommandLineHost::interrupted())
         return ExitInterrupted;
-    if (count.stoppedOnError)
+    if (failed || outcome.stoppedOnError || !outcome.completed)
         return ExitFailed;
-    return count.failed + notFound > 0 ? ExitRowsSkipped : ExitDone;
+    return skipped > 0 ? ExitRowsSkipped : ExitDone;
 }
 
 // The script as the SQL window's buffer would hold it, written as it grows.
@@ -279,33 +278,25 @@ int RunMoveJob(const JobOptions& options, CommandLinePrompts& prompts) {
     moveOptions.noTypeComparison = [&options] { return options.typed; };
     moveOptions.autoCommit = [&options] { return options.commitEvery != 0; };
     moveOptions.autoCommitInterval = [&options] { return options.commitEvery; };
+    qint64 dropped = 0;
+    if (options.skipFailedRows) {
+        moveOptions.droppedAtCommit = [&dropped](const QString& message) {
+            ++dropped;
+            PrintError(QStringLiteral("Skipped at commit: ") + message);
+        };
+    }
     RowTransfer transfer(source.table, target, mapping, moveOptions);
     BatchPieces pieces = transfer.pieces();
-    RunCount count;
-    countAround(pieces, count);
-    // Rows committed so far: an auto-commit shows as insertions that left the pending store.
-    qint64 committed = 0;
-    const auto step = pieces.rowStep;
-    pieces.rowStep = [step, &target, &committed](int index) {
-        const int before = target.PendingInsertCount();
-        try {
-            step(index);
-        } catch (...) {
-            if (target.PendingInsertCount() < before)
-                committed += before;
-            throw;
-        }
-        if (target.PendingInsertCount() <= before)
-            committed += before;
-    };
+    reportFailuresOf(pieces, source.table, options);
 
     CommandLineHost host(barWanted(options));
     BatchRun run(host);
     host.setRun(&run);
+    BatchOutcome outcome;
     {
         // As the window's run does: nothing listens here, but each row would still be announced.
         ControlsSuspension quietTarget(&target), quietSource(&source.table);
-        run.RunBatch(
+        outcome = run.RunBatch(
             source.table, source.selection,
             [&mapping, &equalNames] {
                 mapping = equalNames;
@@ -313,39 +304,58 @@ int RunMoveJob(const JobOptions& options, CommandLinePrompts& prompts) {
             },
             pieces);
     }
-    if (!count.started && source.selection.Count() > 0)
+    if (!outcome.started && source.selection.Count() > 0)
         return ExitFailed;
 
-    const bool keep = !options.dryRun && !CommandLineHost::interrupted() && !count.stoppedOnError;
-    const qint64 pending = target.PendingInsertCount();
-    if (keep) {
-        target.CommitPendingUpdates();
-        committed += pending;
-    } else {
-        target.CancelPendingUpdates();
+    // The rows of a run that did not end are rolled back; so are those of a commit that failed,
+    // which keeps them pending.
+    bool commitFailed = false;
+    if (!options.dryRun && outcome.completed) {
+        try {
+            transfer.CommitPending();
+        } catch (const Exception& error) {
+            PrintError(QStringLiteral("Stopped: ") + error.message());
+            commitFailed = true;
+        }
     }
-    const qint64 skipped = count.failed + notFound;
+    const qint64 rolledBack = target.PendingInsertCount();
+    if (rolledBack > 0) {
+        try {
+            target.CancelPendingUpdates();
+        } catch (const Exception&) {
+            // The rows are dropped before the table is read again, which the engine that
+            // failed may refuse; nobody looks at the table any more.
+        }
+    }
+    const qint64 committed = target.CommittedInsertions();
+    const qint64 skipped = outcome.rowsFailed + dropped + notFound;
+    const qint64 moved = outcome.rowsDone - dropped;
     if (!options.quiet) {
         QString summary;
         if (options.dryRun) {
             summary =
                 QStringLiteral("Dry run: %1 rows would be moved, %2 skipped; nothing kept, in %3 s")
-                    .arg(QString::number(count.done), QString::number(skipped), seconds(timer));
-        } else if (!keep) {
-            summary =
-                QStringLiteral(
-                    "Stopped: %1 rows moved, %2 skipped, %3 committed before the "
-                    "stop, %4 rolled back, in %5 s")
-                    .arg(QString::number(count.done), QString::number(skipped),
-                         QString::number(committed), QString::number(pending), seconds(timer));
+                    .arg(QString::number(moved), QString::number(skipped), seconds(timer));
+        } else if (!outcome.completed || commitFailed) {
+            QString last;
+            if (committed > 0 && !transfer.LastCommittedSourceRow().isEmpty()) {
+                source.table.MoveToBookmark(transfer.LastCommittedSourceRow());
+                last = QStringLiteral(" (the last %1)").arg(source.table.DescribeCurrentRow());
+            }
+            summary = QStringLiteral(
+                          "Stopped: %1 rows moved, %2 skipped, %3 committed before the "
+                          "stop%4, %5 rolled back, in %6 s")
+                          .arg(QString::number(moved), QString::number(skipped),
+                               QString::number(committed), last, QString::number(rolledBack),
+                               seconds(timer));
         } else {
             summary = QStringLiteral("%1 rows moved, %2 skipped, %3 committed, in %4 s")
-                          .arg(QString::number(count.done), QString::number(skipped),
+                          .arg(QString::number(moved), QString::number(skipped),
                                QString::number(committed), seconds(timer));
         }
         PrintError(summary);
     }
-    return exitFor(count, notFound);
+    return exitFor(outcome, commitFailed, skipped);
 }
 
 int RunScriptJob(const JobOptions& options, CommandLinePrompts& prompts) {
@@ -375,34 +385,41 @@ int RunScriptJob(const JobOptions& options, CommandLinePrompts& prompts) {
     OutputScriptSide side(options, *out, source.connectText());
     ScriptGeneration generation(source.table, mapping, side);
     BatchPieces pieces = generation.Pieces();
-    RunCount count;
-    countAround(pieces, count);
+    reportFailuresOf(pieces, source.table, options);
     // The trailer says the script is finished: a stopped run's script is not.
+    bool stoppedOnError = false;
+    const auto rowFailed = pieces.rowFailed;
+    pieces.rowFailed = [rowFailed, &stoppedOnError](int index, const QString& message, bool rowsOwn,
+                                                    bool skipped) {
+        stoppedOnError = stoppedOnError || !skipped;
+        rowFailed(index, message, rowsOwn, skipped);
+    };
     const auto closing = pieces.closing;
-    pieces.closing = [closing, &count] {
-        if (!CommandLineHost::interrupted() && !count.stoppedOnError)
+    pieces.closing = [closing, &stoppedOnError] {
+        if (!CommandLineHost::interrupted() && !stoppedOnError)
             closing();
     };
     BatchRun run(host);
     host.setRun(&run);
-    run.RunBatch(
+    const BatchOutcome outcome = run.RunBatch(
         source.table, source.selection,
         [&mapping, &equalNames] {
             mapping = equalNames;
             return 1;
         },
         pieces);
-    const bool complete = !CommandLineHost::interrupted() && !count.stoppedOnError;
+    const bool complete = outcome.completed;
     // An incomplete script never replaces the file: the save file drops what it holds.
     if (complete || options.outputFile.isEmpty())
         side.flush();
     if (complete && !options.outputFile.isEmpty() && !file.commit())
         throw Exception(
             QStringLiteral("Cannot write %1: %2").arg(options.outputFile, file.errorString()));
+    const qint64 skipped = outcome.rowsFailed + notFound;
     if (!options.quiet) {
-        QString summary = QStringLiteral("%1 statements written, %2 skipped, in %3 s")
-                              .arg(QString::number(count.done),
-                                   QString::number(count.failed + notFound), seconds(timer));
+        QString summary =
+            QStringLiteral("%1 statements written, %2 skipped, in %3 s")
+                .arg(QString::number(outcome.rowsDone), QString::number(skipped), seconds(timer));
         if (!complete) {
             summary.prepend(QStringLiteral("Stopped: "));
             if (!options.outputFile.isEmpty())
@@ -410,7 +427,7 @@ int RunScriptJob(const JobOptions& options, CommandLinePrompts& prompts) {
         }
         PrintError(summary);
     }
-    return exitFor(count, notFound);
+    return exitFor(outcome, false, skipped);
 }
 
 int RunExecJob(const JobOptions& options, CommandLinePrompts& prompts) {

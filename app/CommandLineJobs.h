@@ -32,6 +32,8 @@ struct JobOptions {
     QVector<QPair<QString, QString>> maps;
     qint64 commitEvery = 0;
     bool typed = false;
+    // --on-error skip: a row that fails is passed over; else it stops the job.
+    bool skipFailedRows = false;
     bool dryRun = false;
     bool quiet = false;
     int dialect = 0;

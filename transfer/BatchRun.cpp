@@ -33,15 +33,22 @@ private:
 
 }  // namespace
 
-void BatchRun::RunBatch(TTable& source, RowSelection& selection,
-                        const std::function<int()>& showMapping, const BatchPieces& pieces) {
+bool IsRowsOwnFailure(const std::exception& error) {
+    const auto* engine = dynamic_cast<const EDBEngineError*>(&error);
+    return !engine || (engine->causedByValues() && engine->connectionUsable());
+}
+
+BatchOutcome BatchRun::RunBatch(TTable& source, RowSelection& selection,
+                                const std::function<int()>& showMapping,
+                                const BatchPieces& pieces) {
+    BatchOutcome outcome;
     if (m_active)
-        return;
+        return outcome;
     if (selection.Count() == 0) {
         Prompts().message(QStringLiteral("No selected rows in \"From\" !"),
                           QStringLiteral("No selected rows !"), UserPrompts::Ok,
                           UserPrompts::Icon::Information);
-        return;
+        return outcome;
     }
     // The dialog and the preparation run their own event loops: a second run must not start
     // from inside them either.
@@ -55,10 +62,11 @@ void BatchRun::RunBatch(TTable& source, RowSelection& selection,
         }
     } reset{m_active};
     if (showMapping() != 1)
-        return;
+        return outcome;
     if (pieces.prepare && !pieces.prepare())
-        return;
+        return outcome;
 
+    outcome.started = true;
     m_stop = false;
     reset.armed = false;
     BusyScope busy(m_host, m_active, selection.Count());
@@ -78,8 +86,10 @@ void BatchRun::RunBatch(TTable& source, RowSelection& selection,
     for (; i < count; ++i) {
         source.MoveToBookmark(selection.Item(i));
         m_host.processEvents();
-        if (m_stop || (pieces.extraStop && pieces.extraStop()))
+        if (m_stop || (pieces.extraStop && pieces.extraStop())) {
+            outcome.stopped = true;
             break;
+        }
         if (pieces.skipUnselected && !selection.CurrentRowSelected())
             continue;
         const bool showProgress = i % 10 == 0;
@@ -89,13 +99,39 @@ void BatchRun::RunBatch(TTable& source, RowSelection& selection,
             if (showProgress && pieces.progressInsideGuard)
                 m_host.showProgress(i, selection.Count(), false);
             pieces.rowStep(i);
+            ++outcome.rowsDone;
         } catch (const EAbort&) {
             throw;
         } catch (const std::exception& error) {
-            if (pieces.stopAfterError(errorMessage(error)))
+            if (failed(pieces, i, error, outcome))
                 break;
         }
     }
+    outcome.completed = i == count;
     if (pieces.closing)
         pieces.closing();
+    return outcome;
+}
+
+bool BatchRun::failed(const BatchPieces& pieces, int index, const std::exception& error,
+                      BatchOutcome& outcome) {
+    const QString message = errorMessage(error);
+    if (pieces.discardFailedRow)
+        pieces.discardFailedRow();
+    bool stop = true;
+    if (pieces.onRowFailure == RowFailurePolicy::Ask) {
+        stop = pieces.stopAfterError(message);
+    } else {
+        const bool own = IsRowsOwnFailure(error);
+        stop = pieces.onRowFailure == RowFailurePolicy::Stop || !own;
+        if (pieces.rowFailed)
+            pieces.rowFailed(index, message, own, !stop);
+    }
+    if (stop) {
+        outcome.stoppedOnError = true;
+        outcome.error = message;
+    } else {
+        ++outcome.rowsFailed;
+    }
+    return stop;
 }

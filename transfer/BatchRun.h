@@ -23,6 +23,11 @@ public:
     virtual void showProgress(int position, int count, bool repaintNow) = 0;
 };
 
+// What a run does with a row that fails: asks the user (the window), passes over it or stops
+// (the command line). A failure that is no row's own (a full disk, a lock, a lost connection)
+// cannot be passed over: it stops a run that skips.
+enum class RowFailurePolicy { Ask, Skip, Stop };
+
 // The pieces a caller hands the batch run.
 struct BatchPieces {
     // Before the busy state; false ends the run with nothing changed.
@@ -36,11 +41,31 @@ struct BatchPieces {
     bool progressInsideGuard = true;
     // The per-row action for list position `index`; throws on failure.
     std::function<void(int index)> rowStep;
-    // Asks the per-row question for a failure's message; true stops the run.
+    RowFailurePolicy onRowFailure = RowFailurePolicy::Ask;
+    // Undoes what a failed row step left half done (the unfinished record); may be empty.
+    std::function<void()> discardFailedRow;
+    // Asks the per-row question for a failure's message; true stops the run (Ask only).
     std::function<bool(const QString& message)> stopAfterError;
+    // Told of each failed row under Skip and Stop: its list position, the message, whether the
+    // failure was the row's own and whether the run goes on past it; may be empty.
+    std::function<void(int index, const QString& message, bool rowsOwn, bool skipped)> rowFailed;
     // After the loop, however it was left (but not after an escaped error); may be empty.
     std::function<void()> closing;
 };
+
+// How a run ended.
+struct BatchOutcome {
+    bool started = false;    // past the selection check, the mapping and the preparation
+    bool completed = false;  // every row visited
+    bool stopped = false;    // by Stop or the caller's stop condition
+    bool stoppedOnError = false;
+    QString error;       // the failure that stopped it
+    int rowsDone = 0;    // row steps that succeeded
+    int rowsFailed = 0;  // row steps that failed and were passed over
+};
+
+// Whether a failure lies in the row's own values, rather than in the engine or its connection.
+bool IsRowsOwnFailure(const std::exception& error);
 
 // The frame shared by "Data Move !" and "Generate SQL..": the selection check, the mapping
 // dialog, the busy state, the loop over the selected rows in record order with Stop and
@@ -57,10 +82,14 @@ public:
     // `showMapping` shows the mapping dialog and returns its modal result (1 is OK). A run
     // asked for while one is active (its shortcut reaches the window during the event pass)
     // does nothing.
-    void RunBatch(TTable& source, RowSelection& selection, const std::function<int()>& showMapping,
-                  const BatchPieces& pieces);
+    BatchOutcome RunBatch(TTable& source, RowSelection& selection,
+                          const std::function<int()>& showMapping, const BatchPieces& pieces);
 
 private:
+    // Decides, by the pieces' policy, whether a failed row stops the run.
+    bool failed(const BatchPieces& pieces, int index, const std::exception& error,
+                BatchOutcome& outcome);
+
     BatchHost& m_host;
     bool m_active = false;
     bool m_stop = false;

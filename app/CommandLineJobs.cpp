@@ -14,6 +14,7 @@
 #include "script/ScriptGeneration.h"
 #include "transfer/BatchRun.h"
 #include "transfer/RowTransfer.h"
+#include "transfer/RowWalk.h"
 
 #include <unistd.h>
 #include <QElapsedTimer>
@@ -114,12 +115,14 @@ int selectKeys(Source& source, const QString& path) {
     return wanted.size();
 }
 
-int selectRows(Source& source, const JobOptions& options) {
-    if (options.keysFile.isEmpty()) {
-        source.selection.SelectAll();
-        return 0;
-    }
-    return selectKeys(source, options.keysFile);
+// The rows a job visits: those of the keys file, or every row of the table, walked without
+// holding a key per row. Returns the walk; `notFound` counts the keys no row has.
+std::unique_ptr<RowWalk> rowsOf(Source& source, const JobOptions& options, int& notFound) {
+    notFound = 0;
+    if (options.keysFile.isEmpty())
+        return std::make_unique<TableWalk>(source.table);
+    notFound = selectKeys(source, options.keysFile);
+    return std::make_unique<SelectionWalk>(source.selection);
 }
 
 // Equal names, as the mapping dialog starts, then the --map choices.
@@ -251,7 +254,8 @@ int RunMoveJob(const JobOptions& options, CommandLinePrompts& prompts) {
     openTable(target, options.toTable);
 
     const FieldMappingArray equalNames = buildMapping(source.table, options);
-    const int notFound = selectRows(source, options);
+    int notFound = 0;
+    const std::unique_ptr<RowWalk> rows = rowsOf(source, options, notFound);
 
     // A dry run's auto-commits land inside this transaction and go with its rollback.
     struct DryRun {
@@ -297,14 +301,14 @@ int RunMoveJob(const JobOptions& options, CommandLinePrompts& prompts) {
         // As the window's run does: nothing listens here, but each row would still be announced.
         ControlsSuspension quietTarget(&target), quietSource(&source.table);
         outcome = run.RunBatch(
-            source.table, source.selection,
+            source.table, *rows,
             [&mapping, &equalNames] {
                 mapping = equalNames;
                 return 1;
             },
             pieces);
     }
-    if (!outcome.started && source.selection.Count() > 0)
+    if (!outcome.started && outcome.rows > 0)
         return ExitFailed;
 
     // The rows of a run that did not end are rolled back; so are those of a commit that failed,
@@ -363,7 +367,8 @@ int RunScriptJob(const JobOptions& options, CommandLinePrompts& prompts) {
     timer.start();
     Source source(options, prompts);
     const FieldMappingArray equalNames = buildMapping(source.table, options);
-    const int notFound = selectRows(source, options);
+    int notFound = 0;
+    const std::unique_ptr<RowWalk> rows = rowsOf(source, options, notFound);
 
     // From here on Ctrl+C stops the run rather than the process, so the file is never left
     // half-written.
@@ -402,7 +407,7 @@ int RunScriptJob(const JobOptions& options, CommandLinePrompts& prompts) {
     BatchRun run(host);
     host.setRun(&run);
     const BatchOutcome outcome = run.RunBatch(
-        source.table, source.selection,
+        source.table, *rows,
         [&mapping, &equalNames] {
             mapping = equalNames;
             return 1;

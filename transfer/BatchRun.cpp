@@ -3,7 +3,7 @@
 #include "data/Exceptions.h"
 #include "data/TTable.h"
 #include "data/UserPrompts.h"
-#include "grids/RowSelection.h"
+#include "transfer/RowWalk.h"
 
 namespace {
 
@@ -41,10 +41,19 @@ bool IsRowsOwnFailure(const std::exception& error) {
 BatchOutcome BatchRun::RunBatch(TTable& source, RowSelection& selection,
                                 const std::function<int()>& showMapping,
                                 const BatchPieces& pieces) {
+    SelectionWalk walk(selection);
+    return RunBatch(source, walk, showMapping, pieces);
+}
+
+BatchOutcome BatchRun::RunBatch(TTable& source, RowWalk& walk,
+                                const std::function<int()>& showMapping,
+                                const BatchPieces& pieces) {
     BatchOutcome outcome;
     if (m_active)
         return outcome;
-    if (selection.Count() == 0) {
+    const int count = walk.count();
+    outcome.rows = count;
+    if (count == 0) {
         Prompts().message(QStringLiteral("No selected rows in \"From\" !"),
                           QStringLiteral("No selected rows !"), UserPrompts::Ok,
                           UserPrompts::Icon::Information);
@@ -69,35 +78,29 @@ BatchOutcome BatchRun::RunBatch(TTable& source, RowSelection& selection,
     outcome.started = true;
     m_stop = false;
     reset.armed = false;
-    BusyScope busy(m_host, m_active, selection.Count());
-    const int count = selection.Count();
-    int i = 0;
-    // The walk tells the table where it goes, so that a sparse selection is read in batches.
-    source.SetBookmarkLookahead([&](int wanted) {
-        std::vector<QByteArray> keys;
-        for (int k = i; k < count && k < i + wanted; ++k)
-            keys.push_back(selection.Item(k));
-        return keys;
-    });
+    BusyScope busy(m_host, m_active, count);
+    walk.begin(source);
     struct EndWalk {
+        RowWalk& walk;
         TTable& table;
-        ~EndWalk() { table.SetBookmarkLookahead(nullptr); }
-    } endWalk{source};
+        ~EndWalk() { walk.end(table); }
+    } endWalk{walk, source};
+    int i = 0;
     for (; i < count; ++i) {
-        source.MoveToBookmark(selection.Item(i));
+        walk.moveTo(source, i);
         m_host.processEvents();
         if (m_stop || (pieces.extraStop && pieces.extraStop())) {
             outcome.stopped = true;
             break;
         }
-        if (pieces.skipUnselected && !selection.CurrentRowSelected())
+        if (pieces.skipUnselected && !walk.currentSelected())
             continue;
         const bool showProgress = i % 10 == 0;
         if (showProgress && !pieces.progressInsideGuard)
-            m_host.showProgress(i, selection.Count(), true);
+            m_host.showProgress(i, count, true);
         try {
             if (showProgress && pieces.progressInsideGuard)
-                m_host.showProgress(i, selection.Count(), false);
+                m_host.showProgress(i, count, false);
             pieces.rowStep(i);
             ++outcome.rowsDone;
         } catch (const EAbort&) {

@@ -4,6 +4,7 @@
 #include <functional>
 
 class RowSelection;
+class RowWalk;
 class TTable;
 
 // What a batch run needs of the window around it: the busy state, the event pass and the
@@ -55,6 +56,7 @@ struct BatchPieces {
 
 // How a run ended.
 struct BatchOutcome {
+    int rows = 0;            // the list positions of the walk
     bool started = false;    // past the selection check, the mapping and the preparation
     bool completed = false;  // every row visited
     bool stopped = false;    // by Stop or the caller's stop condition
@@ -84,6 +86,9 @@ public:
     // does nothing.
     BatchOutcome RunBatch(TTable& source, RowSelection& selection,
                           const std::function<int()>& showMapping, const BatchPieces& pieces);
+    // The same over any walk of the source's rows.
+    BatchOutcome RunBatch(TTable& source, RowWalk& walk, const std::function<int()>& showMapping,
+                          const BatchPieces& pieces);
 
 private:
     // Decides, by the pieces' policy, whether a failed row stops the run.

@@ -1,6 +1,7 @@
 // Engine benchmark on SQLite: opening a large table, walking it by bookmarks, committing inserts.
 // Usage: bench_engine [rows=1000000] [inserts=100000]
 #include "bench/support/BenchGenerator.h"
+#include "bench/support/BenchIsolation.h"
 #include "data/TDatabase.h"
 #include "data/TField.h"
 #include "data/TSession.h"
@@ -32,6 +33,7 @@ void report(const char* what, qint64 rows, qint64 ms) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    IsolateFromUserSettings();
     QCoreApplication app(argc, argv);
     const qint64 rows = argc > 1 ? QByteArray(argv[1]).toLongLong() : 1000000;
     const qint64 inserts = argc > 2 ? QByteArray(argv[2]).toLongLong() : 100000;

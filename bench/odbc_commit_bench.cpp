@@ -4,6 +4,7 @@
 // test.sh starts: `source tools/pgcluster.sh && source tools/mariadb.sh && mariadb_start`.
 // Usage: odbc_commit_bench [commit rows] [walk rows]   (default: 100000 1000000)
 #include "bench/support/BenchGenerator.h"
+#include "bench/support/BenchIsolation.h"
 #include "data/Exceptions.h"
 #include "data/TDatabase.h"
 #include "data/TField.h"
@@ -185,6 +186,7 @@ void writeLoadFile(const QString& path, qint64 first, qint64 count) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    IsolateFromUserSettings();
     QCoreApplication app(argc, argv);
     if (env("ROWCART_MARIADB_PORT").isEmpty())
         fail(

@@ -2,7 +2,7 @@
 
 #include "app/CommandLine.h"
 #include "app/CommandLineJobs.h"
-#include "app/DialogFont.h"
+#include "grids/DialogFont.h"
 #include "app/DisplayCheck.h"
 #include "app/WidgetPrompts.h"
 #include "app/uMain.h"

@@ -4,19 +4,20 @@
 #include "app/BoxActionTrigger.h"
 #include "app/ComboItems.h"
 #include "app/ConnectionsController.h"
-#include "app/DialogFont.h"
 #include "app/MainActions.h"
 #include "app/MainBatchHost.h"
 #include "app/MainLayout.h"
+#include "app/MainScriptSide.h"
+#include "app/MainSqlSide.h"
 #include "app/PendingUpdatesQuestion.h"
 #include "data/TDatabase.h"
 #include "data/TSession.h"
 #include "data/TTable.h"
 #include "data/UserPrompts.h"
+#include "grids/DialogFont.h"
 #include "grids/PrintDBGridEh.h"
 #include "grids/RecordGrid.h"
 #include "grids/RecordNavigator.h"
-#include "script/ScriptGeneration.h"
 #include "script/uSQL.h"
 #include "settings/FormStorage.h"
 #include "settings/uSetup.h"
@@ -122,7 +123,7 @@ void TfMain::bindCommands() {
     const MainActions& a = *m_actions;
     ConnectionsController* connections = m_connections;
     bindCommand(a.aSelAll, this, [this] { aSelAllExecute(); });
-    bindCommand(a.aGenerateSQL, this, [] { GenerateScript(); });
+    bindCommand(a.aGenerateSQL, this, [this] { GenerateScript(*this); });
     bindCommand(a.aDataLoad, this, [this] { aDataLoadExecute(); });
     bindCommand(a.aFromConnect, this, [connections] { connections->aFromConnectExecute(); });
     bindCommand(a.aToConnect, this, [connections] { connections->aToConnectExecute(); });
@@ -152,6 +153,8 @@ void TfMain::runCreationSteps() {
     });
     // Made even when the engine failed above: the commands that show them must find them.
     m_fSQL = new TfSQL(this);
+    m_sqlSide = std::make_unique<MainSqlSide>(*this);
+    m_fSQL->setSide(m_sqlSide.get());
     m_fSetup = new TfSetup(this);
     RunCommand([this] { m_fSetup->formStorage().RestoreFormPlacement(); });
 

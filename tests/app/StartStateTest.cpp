@@ -1,6 +1,6 @@
 #include "tests/app/MainWindowFixture.h"
 
-#include "app/ActionToolBar.h"
+#include "grids/ActionToolBar.h"
 #include "app/AnchorPanel.h"
 #include "data/TDatabase.h"
 #include "data/TSession.h"

@@ -1,7 +1,7 @@
-#include "app/CommandLineJobs.h"
+#include "cli/CommandLineJobs.h"
 
-#include "app/CommandLineHost.h"
-#include "app/CommandLinePrompts.h"
+#include "cli/CommandLineHost.h"
+#include "cli/CommandLinePrompts.h"
 #include "data/Exceptions.h"
 #include "data/TDatabase.h"
 #include "data/TField.h"

@@ -1,8 +1,8 @@
-#include "app/CommandLine.h"
+#include "cli/CommandLine.h"
 
-#include "app/CommandLineJobs.h"
-#include "app/CommandLinePrompts.h"
-#include "app/ProgramVersion.h"
+#include "cli/CommandLineJobs.h"
+#include "cli/CommandLinePrompts.h"
+#include "cli/ProgramVersion.h"
 #include "data/Exceptions.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "app/CommandLinePrompts.h"
+#include "cli/CommandLinePrompts.h"
 
 #include "data/Exceptions.h"
 

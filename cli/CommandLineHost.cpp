@@ -1,4 +1,4 @@
-#include "app/CommandLineHost.h"
+#include "cli/CommandLineHost.h"
 
 #include <csignal>
 #include <cstdio>

@@ -25,7 +25,7 @@ ConnectionsController::ConnectionsController(const ConnectionSide& source,
     : QObject(parent), m_source(source), m_target(target) {
     bindEvents(m_source);
     bindEvents(m_target);
-    m_target.table->BeforeClose = [](TTable& table) { AskAboutPendingUpdates(table); };
+    m_target.table->SetBeforeClose([](TTable& table) { AskAboutPendingUpdates(table); });
 }
 
 void ConnectionsController::bindEvents(ConnectionSide& side) {
@@ -41,14 +41,14 @@ void ConnectionsController::bindEvents(ConnectionSide& side) {
         side.connectLabel->setText(QStringLiteral("No connect."));
         side.connectAction->setChecked(false);
     };
-    side.table->AfterOpen = [&side](TTable& table) {
+    side.table->SetAfterOpen([&side](TTable& table) {
         side.tableLabel->setText(QStringLiteral("Open ") + table.TableName());
         side.openAction->setChecked(true);
-    };
-    side.table->AfterClose = [&side](TTable&) {
+    });
+    side.table->SetAfterClose([&side](TTable&) {
         side.tableLabel->setText(QStringLiteral("Not opened"));
         side.openAction->setChecked(false);
-    };
+    });
 }
 
 void ConnectionsController::aFromConnectExecute() {

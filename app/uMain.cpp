@@ -81,7 +81,7 @@ void TfMain::createEngineObjects() {
     m_dbFrom = new TDatabase(this);
     m_dbFrom->SetDatabaseName(QStringLiteral("dbFrom"));
     m_dbFrom->SetSessionName(QStringLiteral("ses"));
-    m_dbFrom->ReadOnly = true;
+    m_dbFrom->SetReadOnly(true);
 
     m_dbTo = new TDatabase(this);
     m_dbTo->SetDatabaseName(QStringLiteral("dbTo"));
@@ -91,14 +91,14 @@ void TfMain::createEngineObjects() {
     m_tFrom->setObjectName(QStringLiteral("tFrom"));
     m_tFrom->SetDatabaseName(QStringLiteral("dbFrom"));
     m_tFrom->SetSessionName(QStringLiteral("ses"));
-    m_tFrom->ReadOnly = true;
+    m_tFrom->SetReadOnly(true);
 
     m_tTo = new TTable(this);
     m_tTo->setObjectName(QStringLiteral("tTo"));
     m_tTo->SetDatabaseName(QStringLiteral("dbTo"));
     m_tTo->SetSessionName(QStringLiteral("Default"));
-    m_tTo->CachedUpdates = true;
-    m_tTo->UpdateMode = upWhereChanged;
+    m_tTo->SetCachedUpdates(true);
+    m_tTo->SetUpdateMode(upWhereChanged);
 
     const MainLayout& c = *m_controls;
     const MainActions& a = *m_actions;

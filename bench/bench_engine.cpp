@@ -19,7 +19,7 @@ std::unique_ptr<TDatabase> connect(const QString& name, const QString& alias, bo
     auto db = std::make_unique<TDatabase>();
     db->SetDatabaseName(name);
     db->SetAliasName(alias);
-    db->ReadOnly = readOnly;
+    db->SetReadOnly(readOnly);
     db->Connect();
     return db;
 }
@@ -59,7 +59,7 @@ int main(int argc, char* argv[]) {
     TTable tFrom;
     tFrom.SetDatabaseName(QStringLiteral("dbFrom"));
     tFrom.SetTableName(QStringLiteral("BENCH"));
-    tFrom.ReadOnly = true;
+    tFrom.SetReadOnly(true);
 
     timer.restart();
     tFrom.OpenTable();
@@ -89,8 +89,8 @@ int main(int argc, char* argv[]) {
     TTable tTo;
     tTo.SetDatabaseName(QStringLiteral("dbTo"));
     tTo.SetTableName(QStringLiteral("BENCH"));
-    tTo.CachedUpdates = true;
-    tTo.UpdateMode = upWhereChanged;
+    tTo.SetCachedUpdates(true);
+    tTo.SetUpdateMode(upWhereChanged);
     tTo.OpenTable();
     timer.restart();
     tTo.SuspendControls();

@@ -85,7 +85,7 @@ qint64 writeScript(const QString& sourceAlias, qint64 rows, const QString& path)
     TTable source;
     source.SetDatabaseName(QStringLiteral("dbSource"));
     source.SetTableName(Table);
-    source.ReadOnly = true;
+    source.SetReadOnly(true);
     source.OpenTable();
     FieldMappingArray mapping;
     // The editor holds at most 16,777,215 characters, too few for 100,000 statements of every
@@ -342,7 +342,7 @@ int main(int argc, char** argv) {
             TTable t;
             t.SetDatabaseName(QStringLiteral("dbCheck"));
             t.SetTableName(Table.toLower());
-            t.ReadOnly = true;
+            t.SetReadOnly(true);
             t.OpenTable();
             if (t.RecordCount() != rows)
                 die(QStringLiteral("psql did not insert every row"));

@@ -70,8 +70,8 @@ void benchRows(qint64 rows, const QString& keepDir) {
     TTable table;
     table.SetDatabaseName(alias);
     table.SetTableName(QStringLiteral("BENCH"));
-    table.CachedUpdates = true;
-    table.UpdateMode = upWhereChanged;
+    table.SetCachedUpdates(true);
+    table.SetUpdateMode(upWhereChanged);
     RecordGrid grid(RecordGrid::Role::Target);
     grid.resize(1000, 600);
     grid.setTable(&table);

@@ -68,7 +68,7 @@ int main(int argc, char* argv[]) {
     TTable table;
     table.SetDatabaseName(QStringLiteral("BENCH"));
     table.SetTableName(QStringLiteral("BENCH"));
-    table.ReadOnly = true;
+    table.SetReadOnly(true);
 
     RecordGrid grid(RecordGrid::Role::Source);
     grid.resize(1000, 600);

@@ -224,7 +224,7 @@ int main(int argc, char* argv[]) {
         TTable t;
         t.SetDatabaseName(QStringLiteral("dbTo"));
         t.SetTableName(QStringLiteral("bench"));
-        t.ReadOnly = true;
+        t.SetReadOnly(true);
         t.OpenTable();
         QElapsedTimer timer;
         timer.start();
@@ -275,8 +275,8 @@ int main(int argc, char* argv[]) {
         TTable t;
         t.SetDatabaseName(QStringLiteral("dbTo"));
         t.SetTableName(QStringLiteral("bench"));
-        t.CachedUpdates = true;
-        t.UpdateMode = upWhereChanged;
+        t.SetCachedUpdates(true);
+        t.SetUpdateMode(upWhereChanged);
         t.OpenTable();
         t.SuspendControls();
         timer.restart();

@@ -238,8 +238,8 @@ int main(int argc, char* argv[]) {
             TTable tTo;
             tTo.SetDatabaseName(QStringLiteral("dbTo"));
             tTo.SetTableName(QStringLiteral("bench"));
-            tTo.CachedUpdates = true;
-            tTo.UpdateMode = upWhereChanged;
+            tTo.SetCachedUpdates(true);
+            tTo.SetUpdateMode(upWhereChanged);
             tTo.OpenTable();
             tTo.SuspendControls();
             timer.restart();

@@ -45,10 +45,10 @@ struct Source {
         : session(QStringLiteral("ses")) {
         database.SetDatabaseName(QStringLiteral("dbFrom"));
         database.SetSessionName(QStringLiteral("ses"));
-        database.ReadOnly = true;
+        database.SetReadOnly(true);
         table.SetDatabaseName(QStringLiteral("dbFrom"));
         table.SetSessionName(QStringLiteral("ses"));
-        table.ReadOnly = true;
+        table.SetReadOnly(true);
         connect(database, options.fromAlias, prompts);
         openTable(table, options.fromTable);
         selection.setTable(&table);
@@ -248,8 +248,8 @@ int RunMoveJob(const JobOptions& options, CommandLinePrompts& prompts) {
     TTable target;
     target.SetDatabaseName(QStringLiteral("dbTo"));
     target.SetSessionName(QStringLiteral("Default"));
-    target.CachedUpdates = true;
-    target.UpdateMode = upWhereChanged;
+    target.SetCachedUpdates(true);
+    target.SetUpdateMode(upWhereChanged);
     connect(targetDb, options.toAlias, prompts);
     openTable(target, options.toTable);
 

@@ -70,7 +70,7 @@ void TTable::OpenTable() {
     db.Connect();
     if (m_tableName.trimmed().isEmpty())
         throw EDatabaseError(QStringLiteral("Missing TableName property"));
-    std::unique_ptr<TableCursor> cursor = db.driver().openTable(m_tableName, ReadOnly);
+    std::unique_ptr<TableCursor> cursor = db.driver().openTable(m_tableName, m_readOnly);
 
     const QVector<ColumnInfo>& columns = cursor->columns();
     m_fields.clear();
@@ -92,18 +92,18 @@ void TTable::OpenTable() {
     m_pages.clear();
     MoveFirst();
     notifyActive();
-    if (AfterOpen)
-        AfterOpen(*this);
+    if (m_afterOpen)
+        m_afterOpen(*this);
 }
 
 void TTable::CloseTable() {
     if (!Active())
         return;
-    if (BeforeClose)
-        BeforeClose(*this);
+    if (m_beforeClose)
+        m_beforeClose(*this);
     closeWithoutEvents(true);
-    if (AfterClose)
-        AfterClose(*this);
+    if (m_afterClose)
+        m_afterClose(*this);
 }
 
 void TTable::closeWithoutEvents(bool notify) {
@@ -544,7 +544,7 @@ QByteArray TTable::BookmarkAt(qint64 position) {
 
 void TTable::requireWritable() const {
     requireActive();
-    if (ReadOnly)
+    if (m_readOnly)
         throw EDatabaseError(QStringLiteral("Cannot modify a read-only dataset"));
 }
 
@@ -587,7 +587,7 @@ void TTable::validateRequired() const {
 }
 
 void TTable::writeThrough(const PendingChange& change) {
-    m_cursor->applyChanges({&change}, UpdateMode);
+    m_cursor->applyChanges({&change}, m_updateMode);
     m_storedCount = -1;
     m_pages.clear();
     m_window.clear();
@@ -613,7 +613,7 @@ void TTable::PostRecord() {
         return;
     validateRequired();
     if (m_state == TableState::Insert) {
-        if (CachedUpdates) {
+        if (m_cachedUpdates) {
             m_pending.addInsertion(m_current);
             m_state = TableState::Browse;
             m_modified = false;
@@ -641,7 +641,7 @@ void TTable::PostRecord() {
     m_modified = false;
     if (m_position == Position::Pending) {
         m_pending.updateInsertion(m_pendingIndex, m_current);
-    } else if (CachedUpdates) {
+    } else if (m_cachedUpdates) {
         m_pending.modifyStored(m_key, currentStoredValues(), m_current);
     } else {
         const PendingChange change = currentStoredChange(PendingChange::Modify);
@@ -698,7 +698,7 @@ void TTable::DeleteRecord() {
     const qint64 position = RecNo();
     if (m_position == Position::Pending) {
         m_pending.removeInsertion(m_pendingIndex);
-    } else if (CachedUpdates) {
+    } else if (m_cachedUpdates) {
         m_pending.deleteStored(m_key, currentStoredValues(), currentStoredPosition());
     } else {
         writeThrough(currentStoredChange(PendingChange::Delete));
@@ -714,22 +714,22 @@ void TTable::DeleteRecord() {
 // ---- pending updates ----
 
 void TTable::CommitPendingUpdates() {
-    if (!CachedUpdates)
+    if (!m_cachedUpdates)
         throw EDatabaseError(QStringLiteral("Not in cached update mode"));
     requireActive();
     endEditForMove();
-    PendingCommit commit(*m_cursor, Database().driver(), Database().TransIsolation, UpdateMode);
+    PendingCommit commit(*m_cursor, Database().driver(), Database().TransIsolation, m_updateMode);
     commit.write(m_pending);
     finishCommit();
 }
 
 void TTable::CommitPendingUpdatesDroppingFailedRows(
     const std::function<void(const QString& message)>& dropped) {
-    if (!CachedUpdates)
+    if (!m_cachedUpdates)
         throw EDatabaseError(QStringLiteral("Not in cached update mode"));
     requireActive();
     endEditForMove();
-    PendingCommit commit(*m_cursor, Database().driver(), Database().TransIsolation, UpdateMode);
+    PendingCommit commit(*m_cursor, Database().driver(), Database().TransIsolation, m_updateMode);
     for (;;) {
         try {
             commit.write(m_pending);
@@ -794,7 +794,7 @@ void TTable::rereadAround(const QByteArray& key) {
 
 void TTable::CancelPendingUpdates() {
     CancelRecord();
-    if (!CachedUpdates)
+    if (!m_cachedUpdates)
         throw EDatabaseError(QStringLiteral("Not in cached update mode"));
     m_pending.clear();
     if (Active())

@@ -37,13 +37,18 @@ public:
     const QString& TableName() const { return m_tableName; }
     void SetTableName(const QString& name);
 
-    bool ReadOnly = false;
-    bool CachedUpdates = false;
-    TUpdateMode UpdateMode = upWhereAll;
+    // Set while the table is closed; they take effect at the next open.
+    bool ReadOnly() const { return m_readOnly; }
+    void SetReadOnly(bool readOnly) { m_readOnly = readOnly; }
+    bool CachedUpdates() const { return m_cachedUpdates; }
+    void SetCachedUpdates(bool cached) { m_cachedUpdates = cached; }
+    TUpdateMode UpdateMode() const { return m_updateMode; }
+    void SetUpdateMode(TUpdateMode mode) { m_updateMode = mode; }
 
-    Event AfterOpen;
-    Event BeforeClose;
-    Event AfterClose;
+    // A BeforeClose handler may refuse the close by raising the silent abort.
+    void SetAfterOpen(Event handler) { m_afterOpen = std::move(handler); }
+    void SetBeforeClose(Event handler) { m_beforeClose = std::move(handler); }
+    void SetAfterClose(Event handler) { m_afterClose = std::move(handler); }
 
     bool Active() const { return m_cursor != nullptr; }
     void OpenTable();
@@ -87,7 +92,7 @@ public:
     // Editing.
     TableState State() const { return m_state; }
     bool Modified() const { return m_modified; }
-    bool CanModify() const { return Active() && !ReadOnly; }
+    bool CanModify() const { return Active() && !m_readOnly; }
     void StartInsert();
     void StartEdit();
     void PostRecord();
@@ -175,6 +180,12 @@ private:
     QString m_sessionName = QStringLiteral("Default");
     QString m_tableName;
     TDatabase* m_database = nullptr;
+    bool m_readOnly = false;
+    bool m_cachedUpdates = false;
+    TUpdateMode m_updateMode = upWhereAll;
+    Event m_afterOpen;
+    Event m_beforeClose;
+    Event m_afterClose;
 
     std::unique_ptr<TableCursor> m_cursor;
     std::vector<std::unique_ptr<TField>> m_fields;

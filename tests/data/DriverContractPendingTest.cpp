@@ -286,7 +286,7 @@ namespace {
 TEST_P(DriverContract, WithoutCachedUpdatesEachPostIsWrittenAtOnce) {
     createItems(QStringLiteral("ITEMS"), {1, 2});
     auto t = MakeTable(QStringLiteral("dbTo"), QStringLiteral("ITEMS"));
-    t->CachedUpdates = false;
+    t->SetCachedUpdates(false);
     t->OpenTable();
     insertItem(*t, 3, QStringLiteral("three"));
     EXPECT_FALSE(t->HasPendingUpdates());

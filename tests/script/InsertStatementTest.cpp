@@ -203,7 +203,7 @@ TEST(InsertStatementNaN, FailsItsRowInEveryDialect) {
     TTable table;
     table.SetDatabaseName(QStringLiteral("dbTo"));
     table.SetTableName(QStringLiteral("n"));
-    table.ReadOnly = true;
+    table.SetReadOnly(true);
     table.OpenTable();
     for (const D dialect : {D::Ansi, D::Oracle, D::Interbase}) {
         QString text;

@@ -17,10 +17,6 @@ namespace {
 
 // Rows read per query while walking the table.
 constexpr int WindowSize = 512;
-// The least a jump to a bookmark outside the window reads.
-constexpr int MinSeekWindow = 2;
-// Rows a sparse walk reads ahead in one query.
-constexpr int AheadRows = 64;
 // Rows read around the cursor after a commit.
 constexpr int RereadWindow = 64;
 
@@ -368,67 +364,16 @@ void TTable::MoveToBookmark(const QByteArray& bookmark) {
 }
 
 bool TTable::seekStoredKey(const QByteArray& key) {
-    // Walks along a selection mostly go to the next row.
-    const size_t next = static_cast<size_t>(m_windowIndex + 1);
-    int index = m_position == Position::Stored && next < m_window.rows.size() &&
-                        m_window.rows[next].key == key
-                    ? static_cast<int>(next)
-                    : m_window.indexOf(key);
-    if (index >= 0)
-        ++m_seekHits;
-    if (index < 0 && m_window.takeAhead(key)) {
-        loadStoredRow(0);
-        return true;
-    }
-    if (index < 0) {
-        // Walks over selections move forward, so the window is read from this row on. Its size
-        // follows the walk: when most rows of the last window were visited it grows, else it
-        // shrinks towards the rows a jump actually uses, so that a sparse selection does not
-        // read the rows between its rows.
-        const int used = m_seekHits + 1;
-        const bool dense = used * 2 >= m_seekWindowRead;
-        if (dense)
-            m_seekWindow = std::min(WindowSize, m_seekWindow * 2);
-        else
-            m_seekWindow = std::max(MinSeekWindow, std::min(m_seekWindow / 2, used * 2));
-        m_seekHits = 0;
-        // A sparse walk that says where it goes reads those rows alone, a batch at a time.
-        if (!dense && m_lookahead && readAhead(key))
-            return true;
-        std::vector<FetchedRow> rows = m_cursor->fetchFrom(key, true, m_seekWindow);
-        if (rows.empty() || rows.front().key != key)
-            return false;
-        m_seekWindowRead = static_cast<int>(rows.size());
-        m_window.atStoredEnd = static_cast<int>(rows.size()) < m_seekWindow;
-        m_window.rows = std::move(rows);
-        m_window.start = -1;
-        index = 0;
-    }
+    const int current = m_position == Position::Stored ? m_windowIndex : -1;
+    const int index = m_seek.find(*m_cursor, m_window, key, current);
+    if (index < 0)
+        return false;
     loadStoredRow(index);
     return true;
 }
 
 void TTable::SetBookmarkLookahead(BookmarkLookahead lookahead) {
-    m_lookahead = std::move(lookahead);
-    // Rows read ahead belong to the walk that read them: a later one reads its rows afresh.
-    m_window.ahead.clear();
-    m_window.aheadNext = 0;
-}
-
-bool TTable::readAhead(const QByteArray& key) {
-    std::vector<QByteArray> keys = m_lookahead(AheadRows);
-    if (keys.empty() || keys.front() != key)
-        return false;
-    keys.erase(std::remove_if(keys.begin(), keys.end(), KeyCodec::isPendingInsertKey), keys.end());
-    m_window.ahead = m_cursor->fetchKeys(keys);
-    m_window.aheadNext = 0;
-    if (!m_window.takeAhead(key))
-        return false;
-    // The jump after the batch reads a window again: its hits tell whether the walk is still
-    // sparse.
-    m_seekWindowRead = 0;
-    loadStoredRow(0);
-    return true;
+    m_seek.setLookahead(std::move(lookahead), m_window);
 }
 
 // ---- positions ----

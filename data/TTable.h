@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/BookmarkSeek.h"
 #include "data/Driver.h"
 #include "data/PendingUpdates.h"
 #include "data/RowWindow.h"
@@ -80,7 +81,7 @@ public:
     int CompareBookmarks(const QByteArray& a, const QByteArray& b) const;
     void MoveToBookmark(const QByteArray& bookmark);
     // Up to `count` bookmarks a walk goes to, from the one it goes to next on, in record order.
-    using BookmarkLookahead = std::function<std::vector<QByteArray>(int count)>;
+    using BookmarkLookahead = BookmarkSeek::Lookahead;
     // With it, a walk over a sparse selection reads its rows a batch at a time, and not the
     // rows between them; empty to end the walk.
     void SetBookmarkLookahead(BookmarkLookahead lookahead);
@@ -162,8 +163,6 @@ private:
     // reading further windows as needed; false when no stored row is left.
     bool seekForwardFrom(int index);
     bool seekStoredKey(const QByteArray& key);
-    // Reads the rows of the next bookmarks of the walk, this key's first, and makes it current.
-    bool readAhead(const QByteArray& key);
     Row overlay(const FetchedRow& row) const;
     qint64 storedVisibleCount();
     qint64 currentStoredPosition();
@@ -211,12 +210,7 @@ private:
     // Where the cursor was when an insert started, to return there on cancel.
     QByteArray m_insertReturnKey;
 
-    // Size of the window read when a bookmark lies outside it; the rows that window held and
-    // how many later bookmarks landed in it.
-    int m_seekWindow = 512;
-    int m_seekWindowRead = 0;
-    int m_seekHits = 0;
-    BookmarkLookahead m_lookahead;
+    BookmarkSeek m_seek;
 
     int m_suspendCount = 0;
     bool m_activeAtSuspend = false;

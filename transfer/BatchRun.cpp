@@ -57,6 +57,8 @@ BatchOutcome BatchRun::RunBatch(TTable& source, RowWalk& walk,
         Prompts().message(QStringLiteral("No selected rows in \"From\" !"),
                           QStringLiteral("No selected rows !"), UserPrompts::Ok,
                           UserPrompts::Icon::Information);
+        // Every row of none was visited.
+        outcome.completed = true;
         return outcome;
     }
     // The dialog and the preparation run their own event loops: a second run must not start

@@ -5,6 +5,7 @@
 #include "data/Exceptions.h"
 #include "data/TDatabase.h"
 #include "data/TTable.h"
+#include "data/TransferSides.h"
 #include "data/UserPrompts.h"
 
 #include <QAction>
@@ -30,11 +31,7 @@ ConnectionsController::ConnectionsController(const ConnectionSide& source,
 
 void ConnectionsController::bindEvents(ConnectionSide& side) {
     side.database->AfterConnect = [&side](TDatabase& db) {
-        QString text = QStringLiteral("Connected to \"%1\"").arg(db.AliasName());
-        const QString user = db.ParamValue(QStringLiteral("USER NAME"));
-        if (!user.isEmpty())
-            text += QStringLiteral(" as ") + user;
-        side.connectLabel->setText(text);
+        side.connectLabel->setText(TransferSides::ConnectText(db));
         side.connectAction->setChecked(true);
     };
     side.database->AfterDisconnect = [&side](TDatabase&) {

@@ -13,6 +13,7 @@
 #include "data/TDatabase.h"
 #include "data/TSession.h"
 #include "data/TTable.h"
+#include "data/TransferSides.h"
 #include "data/UserPrompts.h"
 #include "grids/DialogFont.h"
 #include "grids/PrintDBGridEh.h"
@@ -76,29 +77,15 @@ TfMain::~TfMain() {
 }
 
 void TfMain::createEngineObjects() {
-    m_ses = new TSession(QStringLiteral("ses"), this);
-
+    m_ses = new TSession(TransferSides::SourceSession, this);
     m_dbFrom = new TDatabase(this);
-    m_dbFrom->SetDatabaseName(QStringLiteral("dbFrom"));
-    m_dbFrom->SetSessionName(QStringLiteral("ses"));
-    m_dbFrom->SetReadOnly(true);
-
-    m_dbTo = new TDatabase(this);
-    m_dbTo->SetDatabaseName(QStringLiteral("dbTo"));
-    m_dbTo->SetSessionName(QStringLiteral("Default"));
-
     m_tFrom = new TTable(this);
     m_tFrom->setObjectName(QStringLiteral("tFrom"));
-    m_tFrom->SetDatabaseName(QStringLiteral("dbFrom"));
-    m_tFrom->SetSessionName(QStringLiteral("ses"));
-    m_tFrom->SetReadOnly(true);
-
+    TransferSides::SetUpSource(*m_dbFrom, *m_tFrom);
+    m_dbTo = new TDatabase(this);
     m_tTo = new TTable(this);
     m_tTo->setObjectName(QStringLiteral("tTo"));
-    m_tTo->SetDatabaseName(QStringLiteral("dbTo"));
-    m_tTo->SetSessionName(QStringLiteral("Default"));
-    m_tTo->SetCachedUpdates(true);
-    m_tTo->SetUpdateMode(upWhereChanged);
+    TransferSides::SetUpTarget(*m_dbTo, *m_tTo);
 
     const MainLayout& c = *m_controls;
     const MainActions& a = *m_actions;

@@ -4,6 +4,7 @@
 #include "cli/CommandLinePrompts.h"
 #include "cli/ProgramVersion.h"
 #include "data/Exceptions.h"
+#include "settings/SqlDialects.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -160,12 +161,10 @@ Parsed parse(const QStringList& args) {
         } else if (option == QLatin1String("--dialect")) {
             allowed(isScript);
             const QString name = value().toLower();
-            const QStringList names{QStringLiteral("ansi"), QStringLiteral("oracle"),
-                                    QStringLiteral("interbase")};
-            if (!names.contains(name))
+            parsed.job.dialect = SqlDialects::FromWord(name);
+            if (parsed.job.dialect < 0)
                 throw UsageError{
                     QStringLiteral("--dialect takes ansi, oracle or interbase, not %1").arg(name)};
-            parsed.job.dialect = static_cast<int>(names.indexOf(name));
             dialectGiven = true;
         } else if (option == QLatin1String("--divider")) {
             allowed(isScript || isExec);

@@ -7,11 +7,14 @@
 #include "data/TField.h"
 #include "data/TSession.h"
 #include "data/TTable.h"
+#include "data/TransferSides.h"
 #include "grids/ControlsSuspension.h"
 #include "grids/RowSelection.h"
 #include "script/ScriptExecution.h"
 #include "script/ScriptFileLines.h"
 #include "script/ScriptGeneration.h"
+#include "script/ScriptText.h"
+#include "settings/SqlDialects.h"
 #include "transfer/BatchRun.h"
 #include "transfer/RowTransfer.h"
 #include "transfer/RowWalk.h"
@@ -39,28 +42,14 @@ void openTable(TTable& table, const QString& name) {
     table.OpenTable();
 }
 
-// The source side as the window has it: session "ses", read-only connection and table.
+// The source side as the window has it.
 struct Source {
     explicit Source(const JobOptions& options, CommandLinePrompts& prompts)
-        : session(QStringLiteral("ses")) {
-        database.SetDatabaseName(QStringLiteral("dbFrom"));
-        database.SetSessionName(QStringLiteral("ses"));
-        database.SetReadOnly(true);
-        table.SetDatabaseName(QStringLiteral("dbFrom"));
-        table.SetSessionName(QStringLiteral("ses"));
-        table.SetReadOnly(true);
+        : session(TransferSides::SourceSession) {
+        TransferSides::SetUpSource(database, table);
         connect(database, options.fromAlias, prompts);
         openTable(table, options.fromTable);
         selection.setTable(&table);
-    }
-
-    // The label the window shows after a connect, which the script's header repeats.
-    QString connectText() const {
-        QString text = QStringLiteral("Connected to \"") + database.AliasName() + QLatin1Char('"');
-        const QString user = database.ParamValue(QStringLiteral("USER NAME"));
-        if (!user.isEmpty())
-            text += QStringLiteral(" as ") + user;
-        return text;
     }
 
     TSession session;
@@ -199,10 +188,7 @@ public:
     void clearAndShow() override {}
     void addText(const QString& text) override {
         // The buffer's own rule: every break a line feed, and the text ends its line.
-        QString lines = text;
-        lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-        lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        m_pending += lines.toUtf8();
+        m_pending += ScriptText::WithLineFeeds(text).toUtf8();
         m_pending += '\n';
         if (m_pending.size() >= 1 << 16)
             flush();
@@ -210,10 +196,7 @@ public:
     void repaintScript() override {}
     bool scriptVisible() override { return true; }
     int sqlDialect() override { return m_options.dialect; }
-    QString sqlDialectName() override {
-        static const char* const names[] = {"Ansi SQL", "Oracle SQL", "Interbase SQL"};
-        return QString::fromLatin1(names[m_options.dialect]);
-    }
+    QString sqlDialectName() override { return SqlDialects::Names().value(m_options.dialect); }
     QString scriptDivider() override { return m_options.divider; }
     bool autoCommit() override { return m_options.commitEvery != 0; }
     int autoCommitInterval() override { return static_cast<int>(m_options.commitEvery); }
@@ -243,13 +226,8 @@ int RunMoveJob(const JobOptions& options, CommandLinePrompts& prompts) {
     timer.start();
     Source source(options, prompts);
     TDatabase targetDb;
-    targetDb.SetDatabaseName(QStringLiteral("dbTo"));
-    targetDb.SetSessionName(QStringLiteral("Default"));
     TTable target;
-    target.SetDatabaseName(QStringLiteral("dbTo"));
-    target.SetSessionName(QStringLiteral("Default"));
-    target.SetCachedUpdates(true);
-    target.SetUpdateMode(upWhereChanged);
+    TransferSides::SetUpTarget(targetDb, target);
     connect(targetDb, options.toAlias, prompts);
     openTable(target, options.toTable);
 
@@ -387,7 +365,7 @@ int RunScriptJob(const JobOptions& options, CommandLinePrompts& prompts) {
     }
 
     FieldMappingArray mapping;
-    OutputScriptSide side(options, *out, source.connectText());
+    OutputScriptSide side(options, *out, TransferSides::ConnectText(source.database));
     ScriptGeneration generation(source.table, mapping, side);
     BatchPieces pieces = generation.Pieces();
     reportFailuresOf(pieces, source.table, options);
@@ -443,8 +421,7 @@ int RunExecJob(const JobOptions& options, CommandLinePrompts& prompts) {
     const ScriptFileSource script(options.scriptFile);
 
     TDatabase database;
-    database.SetDatabaseName(QStringLiteral("dbTo"));
-    database.SetSessionName(QStringLiteral("Default"));
+    TransferSides::SetUpTarget(database);
     connect(database, options.toAlias, prompts);
     int statements = 0;
     try {

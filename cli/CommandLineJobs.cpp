@@ -24,6 +24,7 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QSet>
+#include <cstring>
 
 namespace {
 
@@ -70,24 +71,41 @@ int selectKeys(Source& source, const QString& path) {
             QStringLiteral("Table %1 has no key to find rows by").arg(source.table.TableName()));
     }
     QSet<QString> wanted;
-    int lineNumber = 0;
-    // A line at a time: a huge file of empty lines costs nothing.
-    QByteArray line;
-    while (!file.atEnd()) {
-        line = file.readLine();
+    qint64 lineNumber = 0;
+    const auto take = [&](const char* begin, const char* end) {
         ++lineNumber;
-        while (line.endsWith('\n') || line.endsWith('\r'))
-            line.chop(1);
-        if (line.isEmpty())
-            continue;
-        const QString key = QString::fromUtf8(line);
+        while (end != begin && (end[-1] == '\r' || end[-1] == '\n'))
+            --end;
+        if (end == begin)
+            return;
+        const QString key = QString::fromUtf8(begin, end - begin);
         if (key.count(QLatin1Char('\t')) + 1 != keyFields.size()) {
             throw UsageError{QStringLiteral("%1:%2: a key of %3 needs %4 tab-separated values")
                                  .arg(path, QString::number(lineNumber), source.table.TableName(),
                                       QString::number(keyFields.size()))};
         }
         wanted.insert(key);
+    };
+    // A block at a time, cut at line feeds: a huge file of empty lines costs next to nothing.
+    QByteArray block;
+    QByteArray partial;
+    while (!(block = file.read(1 << 20)).isEmpty()) {
+        const char* at = block.constData();
+        const char* const end = at + block.size();
+        while (const char* feed = static_cast<const char*>(std::memchr(at, '\n', end - at))) {
+            if (partial.isEmpty()) {
+                take(at, feed);
+            } else {
+                partial.append(at, feed - at);
+                take(partial.constData(), partial.constData() + partial.size());
+                partial.clear();
+            }
+            at = feed + 1;
+        }
+        partial.append(at, end - at);
     }
+    if (!partial.isEmpty())
+        take(partial.constData(), partial.constData() + partial.size());
     TTable& table = source.table;
     table.MoveFirst();
     QStringList parts;

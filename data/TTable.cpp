@@ -703,6 +703,11 @@ void TTable::finishCommit() {
     rereadAround(key);
 }
 
+void TTable::SetOnDuplicate(OnDuplicate policy) {
+    requireActive();
+    m_cursor->setOnDuplicate(policy);
+}
+
 QString TTable::DescribeCurrentRow() const {
     if (!m_cursor)
         return QString();

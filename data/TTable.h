@@ -112,6 +112,11 @@ public:
     void CancelPendingUpdates();
     // Inserted rows written by commits since the table was made.
     qint64 CommittedInsertions() const { return m_committedInsertions; }
+    // What committed insertions do with a row whose key the table holds already; a table
+    // without a key refuses Skip and Update. Open tables only.
+    void SetOnDuplicate(OnDuplicate policy);
+    // Insertions that commits left out as duplicates since the table was opened.
+    qint64 DuplicatesSkipped() const { return m_cursor ? m_cursor->duplicatesSkipped() : 0; }
     // The current row's key values as messages name a row ("ID = 7").
     QString DescribeCurrentRow() const;
 

@@ -664,8 +664,16 @@ void TTable::CommitPendingUpdates() {
     requireActive();
     endEditForMove();
     PendingCommit commit(*m_cursor, Database().driver(), Database().TransIsolation, m_updateMode);
+    finishCommit(writePending(commit));
+}
+
+qint64 TTable::writePending(PendingCommit& commit) {
+    // A failed write is rolled back whole, the rows it skipped included.
+    const qint64 before = m_cursor->duplicatesSkipped();
     commit.write(m_pending);
-    finishCommit();
+    const qint64 skipped = m_cursor->duplicatesSkipped() - before;
+    m_duplicatesSkipped += skipped;
+    return skipped;
 }
 
 void TTable::CommitPendingUpdatesDroppingFailedRows(
@@ -675,9 +683,10 @@ void TTable::CommitPendingUpdatesDroppingFailedRows(
     requireActive();
     endEditForMove();
     PendingCommit commit(*m_cursor, Database().driver(), Database().TransIsolation, m_updateMode);
+    qint64 skipped = 0;
     for (;;) {
         try {
-            commit.write(m_pending);
+            skipped = writePending(commit);
             break;
         } catch (const Exception& error) {
             const int failed = commit.failedInsertion();
@@ -693,11 +702,11 @@ void TTable::CommitPendingUpdatesDroppingFailedRows(
             dropped(error.message());
         }
     }
-    finishCommit();
+    finishCommit(skipped);
 }
 
-void TTable::finishCommit() {
-    m_committedInsertions += m_pending.insertionCount();
+void TTable::finishCommit(qint64 skipped) {
+    m_committedInsertions += m_pending.insertionCount() - skipped;
     const QByteArray key = m_position == Position::Stored ? m_key : QByteArray();
     m_pending.clear();
     rereadAround(key);

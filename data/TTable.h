@@ -11,6 +11,7 @@
 #include <vector>
 
 class Exception;
+class PendingCommit;
 class TDatabase;
 class TField;
 
@@ -110,13 +111,14 @@ public:
     void CommitPendingUpdatesDroppingFailedRows(
         const std::function<void(const QString& message)>& dropped);
     void CancelPendingUpdates();
-    // Inserted rows written by commits since the table was made.
+    // Inserted rows written by commits since the table was made, duplicates left out not
+    // counted.
     qint64 CommittedInsertions() const { return m_committedInsertions; }
     // What committed insertions do with a row whose key the table holds already; a table
     // without a key refuses Skip and Update. Open tables only.
     void SetOnDuplicate(OnDuplicate policy);
     // Insertions that commits left out as duplicates since the table was opened.
-    qint64 DuplicatesSkipped() const { return m_cursor ? m_cursor->duplicatesSkipped() : 0; }
+    qint64 DuplicatesSkipped() const { return m_duplicatesSkipped; }
     // The current row's key values as messages name a row ("ID = 7").
     QString DescribeCurrentRow() const;
 
@@ -173,8 +175,11 @@ private:
     qint64 currentStoredPosition();
     void reread();
     void rereadAround(const QByteArray& key);
-    // Empties the store after a commit and reads the rows around the cursor again.
-    void finishCommit();
+    // Writes the store; returns (and counts) the duplicates it skipped when it succeeds.
+    qint64 writePending(PendingCommit& commit);
+    // Empties the store after a commit that left out `skipped` duplicates, and reads the rows
+    // around the cursor again.
+    void finishCommit(qint64 skipped);
     void closeWithoutEvents(bool notify);
     void notifyRows();
     void notifyCurrent();
@@ -195,6 +200,7 @@ private:
     std::vector<std::unique_ptr<TField>> m_fields;
     PendingUpdates m_pending;
     qint64 m_committedInsertions = 0;
+    qint64 m_duplicatesSkipped = 0;
     RowWindow m_window;         // rows around the cursor, for walks
     RowPageCache m_pages;       // rows by position, for grids
     qint64 m_storedCount = -1;  // rows in the database; -1 until counted

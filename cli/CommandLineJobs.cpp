@@ -1,6 +1,8 @@
 #include "cli/CommandLineJobs.h"
 
 #include "cli/CommandLineHost.h"
+#include "cli/JobParts.h"
+#include "cli/TableMove.h"
 #include "cli/CommandLinePrompts.h"
 #include "data/Exceptions.h"
 #include "data/TDatabase.h"
@@ -28,165 +30,7 @@
 
 namespace {
 
-bool barWanted(const JobOptions& options) {
-    return !options.quiet && isatty(STDERR_FILENO);
-}
-
-void connect(TDatabase& database, const QString& alias, CommandLinePrompts& prompts) {
-    database.SetAliasName(alias);
-    prompts.setAliasForLogin(alias);
-    database.Connect();
-}
-
-void openTable(TTable& table, const QString& name) {
-    table.SetTableName(name);
-    table.OpenTable();
-}
-
-// The source side as the window has it.
-struct Source {
-    explicit Source(const JobOptions& options, CommandLinePrompts& prompts)
-        : session(TransferSides::SourceSession) {
-        TransferSides::SetUpSource(database, table);
-        connect(database, options.fromAlias, prompts);
-        openTable(table, options.fromTable);
-        selection.setTable(&table);
-    }
-
-    TSession session;
-    TDatabase database;
-    TTable table;
-    RowSelection selection;
-};
-
-// Selects the rows of the keys file (one key per line, compound keys' values tab-separated,
-// in the fields' text forms) with one walk over the table; returns how many keys no row has.
-int selectKeys(Source& source, const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw UsageError{QStringLiteral("Cannot read the keys file %1").arg(path)};
-    const QVector<int> keyFields = source.table.KeyFieldIndexes();
-    if (keyFields.isEmpty()) {
-        throw Exception(
-            QStringLiteral("Table %1 has no key to find rows by").arg(source.table.TableName()));
-    }
-    QSet<QString> wanted;
-    qint64 lineNumber = 0;
-    const auto take = [&](const char* begin, const char* end) {
-        ++lineNumber;
-        while (end != begin && (end[-1] == '\r' || end[-1] == '\n'))
-            --end;
-        if (end == begin)
-            return;
-        const QString key = QString::fromUtf8(begin, end - begin);
-        if (key.count(QLatin1Char('\t')) + 1 != keyFields.size()) {
-            throw UsageError{QStringLiteral("%1:%2: a key of %3 needs %4 tab-separated values")
-                                 .arg(path, QString::number(lineNumber), source.table.TableName(),
-                                      QString::number(keyFields.size()))};
-        }
-        wanted.insert(key);
-    };
-    // A block at a time, cut at line feeds: a huge file of empty lines costs next to nothing.
-    QByteArray block;
-    QByteArray partial;
-    while (!(block = file.read(1 << 20)).isEmpty()) {
-        const char* at = block.constData();
-        const char* const end = at + block.size();
-        while (const char* feed = static_cast<const char*>(std::memchr(at, '\n', end - at))) {
-            if (partial.isEmpty()) {
-                take(at, feed);
-            } else {
-                partial.append(at, feed - at);
-                take(partial.constData(), partial.constData() + partial.size());
-                partial.clear();
-            }
-            at = feed + 1;
-        }
-        partial.append(at, end - at);
-    }
-    if (!partial.isEmpty())
-        take(partial.constData(), partial.constData() + partial.size());
-    TTable& table = source.table;
-    table.MoveFirst();
-    QStringList parts;
-    while (!table.AtEnd() && !wanted.isEmpty()) {
-        parts.clear();
-        for (int index : keyFields)
-            parts.append(table.FieldAt(index)->ReadText());
-        if (wanted.remove(parts.join(QLatin1Char('\t'))))
-            source.selection.SetCurrentRowSelected(true);
-        table.MoveNext();
-    }
-    for (const QString& key : wanted)
-        PrintError(QStringLiteral("Key not found: ") + key);
-    return wanted.size();
-}
-
-// The rows a job visits: those of the keys file, or every row of the table, walked without
-// holding a key per row. Returns the walk; `notFound` counts the keys no row has.
-std::unique_ptr<RowWalk> rowsOf(Source& source, const JobOptions& options, int& notFound) {
-    notFound = 0;
-    if (options.keysFile.isEmpty())
-        return std::make_unique<TableWalk>(source.table);
-    notFound = selectKeys(source, options.keysFile);
-    return std::make_unique<SelectionWalk>(source.selection);
-}
-
-// Equal names, as the mapping dialog starts, then the --map choices.
-FieldMappingArray buildMapping(const TTable& source, const JobOptions& options) {
-    FieldMappingArray mapping;
-    for (int i = 0; i < source.NumberOfFields(); ++i) {
-        const QString name = source.FieldAt(i)->FieldName();
-        mapping.append(FieldMapping{name, name});
-    }
-    for (const auto& [from, to] : options.maps) {
-        bool found = false;
-        for (FieldMapping& entry : mapping) {
-            if (entry.sourceName.compare(from, Qt::CaseInsensitive) == 0) {
-                entry.targetName = to;
-                found = true;
-            }
-        }
-        if (!found) {
-            throw UsageError{
-                QStringLiteral("--map %1: table %2 has no field %1").arg(from, source.TableName())};
-        }
-    }
-    return mapping;
-}
-
-QString seconds(const QElapsedTimer& timer) {
-    return QString::number(timer.elapsed() / 1000.0, 'f', 1);
-}
-
-// A failed row, said in one line: the row named when the failure was its own; a failure that
-// lies in the engine names none.
-void reportRowFailure(TTable& source, const QString& message, bool rowsOwn, bool skipped) {
-    if (!rowsOwn) {
-        PrintError(QStringLiteral("Stopped: ") + message);
-        return;
-    }
-    PrintError(QStringLiteral("Row %1 %2: %3")
-                   .arg(source.DescribeCurrentRow(),
-                        skipped ? QStringLiteral("skipped") : QStringLiteral("failed"), message));
-}
-
-void reportFailuresOf(BatchPieces& pieces, TTable& source, const JobOptions& options) {
-    pieces.onRowFailure = options.skipFailedRows ? RowFailurePolicy::Skip : RowFailurePolicy::Stop;
-    pieces.rowFailed = [&source](int, const QString& message, bool rowsOwn, bool skipped) {
-        reportRowFailure(source, message, rowsOwn, skipped);
-    };
-}
-
-// Ctrl+C counts only where it cut the run short: one that came during the final commit of a
-// run whose every row was visited changed nothing.
-int exitFor(const BatchOutcome& outcome, bool failed, qint64 skipped) {
-    if (outcome.stopped && CommandLineHost::interrupted())
-        return ExitInterrupted;
-    if (failed || outcome.stoppedOnError || !outcome.completed)
-        return ExitFailed;
-    return skipped > 0 ? ExitRowsSkipped : ExitDone;
-}
+using namespace JobParts;
 
 // The script as the SQL window's buffer would hold it, written as it grows.
 class OutputScriptSide : public ScriptSide {
@@ -242,126 +86,28 @@ private:
 int RunMoveJob(const JobOptions& options, CommandLinePrompts& prompts) {
     QElapsedTimer timer;
     timer.start();
-    Source source(options, prompts);
-    TDatabase targetDb;
-    TTable target;
-    TransferSides::SetUpTarget(targetDb, target);
-    connect(targetDb, options.toAlias, prompts);
-    openTable(target, options.toTable);
-
-    const FieldMappingArray equalNames = buildMapping(source.table, options);
-    int notFound = 0;
-    const std::unique_ptr<RowWalk> rows = rowsOf(source, options, notFound);
+    SourceSide source(options.fromAlias, prompts);
+    source.open(options.fromTable);
+    TargetSide target(options.toAlias, prompts);
+    target.open(options.toTable);
 
     // A dry run's auto-commits land inside this transaction and go with its rollback.
-    struct DryRun {
-        TDatabase& database;
-        TTable& table;
-        bool active;
-        ~DryRun() {
-            if (!active)
-                return;
-            try {
-                table.CancelPendingUpdates();
-                if (database.TransactionActive())
-                    database.RollbackTransaction();
-            } catch (const Exception& e) {
-                PrintError(e.message());
-            }
-        }
-    } dryRun{targetDb, target, options.dryRun};
-    if (options.dryRun)
-        targetDb.BeginTransaction();
-
-    FieldMappingArray mapping;
-    MoveOptions moveOptions;
-    moveOptions.noTypeComparison = [&options] { return options.typed; };
-    moveOptions.autoCommit = [&options] { return options.commitEvery != 0; };
-    moveOptions.autoCommitInterval = [&options] { return options.commitEvery; };
-    qint64 dropped = 0;
-    if (options.skipFailedRows) {
-        moveOptions.droppedAtCommit = [&dropped](const QString& message) {
-            ++dropped;
-            PrintError(QStringLiteral("Skipped at commit: ") + message);
-        };
-    }
-    RowTransfer transfer(source.table, target, mapping, moveOptions);
-    BatchPieces pieces = transfer.pieces();
-    reportFailuresOf(pieces, source.table, options);
-
+    DryRun dryRun(target.database, target.table, options.dryRun);
     CommandLineHost host(barWanted(options));
-    BatchRun run(host);
-    host.setRun(&run);
-    BatchOutcome outcome;
-    {
-        // As the window's run does: nothing listens here, but each row would still be announced.
-        ControlsSuspension quietTarget(&target), quietSource(&source.table);
-        outcome = run.RunBatch(
-            source.table, *rows,
-            [&mapping, &equalNames] {
-                mapping = equalNames;
-                return 1;
-            },
-            pieces);
-    }
-    if (!outcome.started && outcome.rows > 0)
-        return ExitFailed;
-
-    // The rows of a run that did not end are rolled back; so are those of a commit that failed,
-    // which keeps them pending.
-    bool commitFailed = false;
-    if (!options.dryRun && outcome.completed) {
-        try {
-            transfer.CommitPending();
-        } catch (const Exception& error) {
-            PrintError(QStringLiteral("Stopped: ") + error.message());
-            commitFailed = true;
-        }
-    }
-    const qint64 rolledBack = target.PendingInsertCount();
-    if (rolledBack > 0) {
-        try {
-            target.CancelPendingUpdates();
-        } catch (const Exception&) {
-            // The rows are dropped before the table is read again, which the engine that
-            // failed may refuse; nobody looks at the table any more.
-        }
-    }
-    const qint64 committed = target.CommittedInsertions();
-    const qint64 skipped = outcome.rowsFailed + dropped + notFound;
-    const qint64 moved = outcome.rowsDone - dropped;
+    const TableMoveResult result = MoveTable(source, target.table, options, host);
     if (!options.quiet) {
-        QString summary;
-        if (options.dryRun) {
-            summary =
-                QStringLiteral("Dry run: %1 rows would be moved, %2 skipped; nothing kept, in %3 s")
-                    .arg(QString::number(moved), QString::number(skipped), seconds(timer));
-        } else if (!outcome.completed || commitFailed) {
-            QString last;
-            if (committed > 0 && !transfer.LastCommittedSourceRow().isEmpty()) {
-                source.table.MoveToBookmark(transfer.LastCommittedSourceRow());
-                last = QStringLiteral(" (the last %1)").arg(source.table.DescribeCurrentRow());
-            }
-            summary = QStringLiteral(
-                          "Stopped: %1 rows moved, %2 skipped, %3 committed before the "
-                          "stop%4, %5 rolled back, in %6 s")
-                          .arg(QString::number(moved), QString::number(skipped),
-                               QString::number(committed), last, QString::number(rolledBack),
-                               seconds(timer));
-        } else {
-            summary = QStringLiteral("%1 rows moved, %2 skipped, %3 committed, in %4 s")
-                          .arg(QString::number(moved), QString::number(skipped),
-                               QString::number(committed), seconds(timer));
-        }
-        PrintError(summary);
+        if (!result.resumedAfter.isEmpty())
+            PrintError(QStringLiteral("Resumed after %1").arg(result.resumedAfter));
+        PrintError(result.summary(seconds(timer), options.dryRun));
     }
-    return exitFor(outcome, commitFailed, skipped);
+    return result.exitCode;
 }
 
 int RunScriptJob(const JobOptions& options, CommandLinePrompts& prompts) {
     QElapsedTimer timer;
     timer.start();
-    Source source(options, prompts);
+    SourceSide source(options.fromAlias, prompts);
+    source.open(options.fromTable);
     const FieldMappingArray equalNames = buildMapping(source.table, options);
     int notFound = 0;
     const std::unique_ptr<RowWalk> rows = rowsOf(source, options, notFound);

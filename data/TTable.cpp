@@ -83,6 +83,8 @@ void TTable::OpenTable() {
     db.attach(this);
     m_state = TableState::Browse;
     m_pending.clear();
+    m_committedInsertions = 0;
+    m_duplicatesSkipped = 0;
     m_storedCount = -1;
     m_window.clear();
     m_pages.clear();

@@ -111,7 +111,7 @@ public:
     void CommitPendingUpdatesDroppingFailedRows(
         const std::function<void(const QString& message)>& dropped);
     void CancelPendingUpdates();
-    // Inserted rows written by commits since the table was made, duplicates left out not
+    // Inserted rows written by commits since the table was opened, duplicates left out not
     // counted.
     qint64 CommittedInsertions() const { return m_committedInsertions; }
     // What committed insertions do with a row whose key the table holds already; a table

@@ -54,9 +54,10 @@ BatchOutcome BatchRun::RunBatch(TTable& source, RowWalk& walk,
     const int count = walk.count();
     outcome.rows = count;
     if (count == 0) {
-        Prompts().message(QStringLiteral("No selected rows in \"From\" !"),
-                          QStringLiteral("No selected rows !"), UserPrompts::Ok,
-                          UserPrompts::Icon::Information);
+        if (pieces.sayNoRows)
+            Prompts().message(QStringLiteral("No selected rows in \"From\" !"),
+                              QStringLiteral("No selected rows !"), UserPrompts::Ok,
+                              UserPrompts::Icon::Information);
         // Every row of none was visited.
         outcome.completed = true;
         return outcome;

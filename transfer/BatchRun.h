@@ -37,6 +37,8 @@ struct BatchPieces {
     std::function<bool()> extraStop;
     // Rows the selection no longer holds are passed over (the data move).
     bool skipUnselected = false;
+    // An empty walk says "No selected rows"; a job that walks a whole table says nothing.
+    bool sayNoRows = true;
     // The progress update inside the per-row guard (data move), or before it with an
     // immediate repaint (script generation).
     bool progressInsideGuard = true;

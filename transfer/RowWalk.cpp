@@ -35,14 +35,22 @@ bool SelectionWalk::currentSelected() {
 }
 
 int TableWalk::count() {
-    return static_cast<int>(m_table.RecordCount());
+    qint64 before = 0;
+    if (!m_after.isEmpty()) {
+        m_table.MoveToBookmark(m_after);
+        before = m_table.RecNo() + 1;
+    }
+    return static_cast<int>(m_table.RecordCount() - before);
 }
 
 void TableWalk::moveTo(TTable& table, int index) {
-    if (index == 0)
+    if (index == 0 && m_after.isEmpty()) {
         table.MoveFirst();
-    else
+    } else {
+        if (index == 0)
+            table.MoveToBookmark(m_after);
         table.MoveNext();
+    }
     if (table.AtEnd())
         throw EDatabaseError(QStringLiteral("Record not found"));
 }

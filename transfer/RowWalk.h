@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+
 class RowSelection;
 class TTable;
 
@@ -43,10 +45,13 @@ private:
 class TableWalk : public RowWalk {
 public:
     explicit TableWalk(TTable& table) : m_table(table) {}
+    // The rows after the one of `after`, a bookmark of the table.
+    TableWalk(TTable& table, QByteArray after) : m_table(table), m_after(std::move(after)) {}
 
     int count() override;
     void moveTo(TTable& table, int index) override;
 
 private:
     TTable& m_table;
+    QByteArray m_after;
 };

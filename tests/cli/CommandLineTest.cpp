@@ -105,9 +105,10 @@ TEST_F(CommandLineTest, FailingRowSkippedOrStoppingTheJob) {
         EXPECT_EQ(ids, c.ids) << c.onError;
         EXPECT_TRUE(result.err.contains(QLatin1String(c.said))) << result.err.toStdString();
         EXPECT_FALSE(result.err.contains(QLatin1String("Continue ?"))) << c.onError;
-        if (c.code == 3)
+        if (c.code == 3) {
             EXPECT_TRUE(result.err.contains(QLatin1String("Stopped: 2 rows moved, 0 skipped")))
                 << result.err.toStdString();
+        }
     }
 }
 

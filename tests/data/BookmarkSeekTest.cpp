@@ -44,8 +44,9 @@ TEST(BookmarkSeek, ASparseWalkReadsTheRowsItVisitsNotThoseBetween) {
         // The first windows are full ones, until the walk shows that it jumps.
         EXPECT_LT(read, 100 * 4 + 2 * BookmarkSeek::MaxWindow) << sayWhereItGoes;
         EXPECT_EQ(cursor.keyFetches > 0, sayWhereItGoes);
-        if (sayWhereItGoes)
+        if (sayWhereItGoes) {
             EXPECT_LT(cursor.fetches + cursor.keyFetches, 20);
+        }
     }
 }
 

@@ -30,8 +30,13 @@ public:
 class FakeCursor : public TableCursor {
 public:
     explicit FakeCursor(int rows) : m_rows(rows) {
-        m_columns = {ColumnInfo{QStringLiteral("ID"), ftInteger},
-                     ColumnInfo{QStringLiteral("NAME"), ftString}};
+        ColumnInfo id;
+        id.name = QStringLiteral("ID");
+        id.type = ftInteger;
+        ColumnInfo name;
+        name.name = QStringLiteral("NAME");
+        name.type = ftString;
+        m_columns = {id, name};
     }
 
     static QByteArray keyOf(qint64 id) {

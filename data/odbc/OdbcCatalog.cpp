@@ -12,18 +12,6 @@ namespace OdbcCatalog {
 
 namespace {
 
-// A catalog argument: null for "any", else the text.
-struct Arg {
-    QString text;
-    bool given = false;
-    SQLWCHAR* ptr() const { return given ? OdbcWide(text) : nullptr; }
-    SQLSMALLINT length() const { return given ? SQLSMALLINT(text.size()) : 0; }
-};
-
-Arg arg(const QString& text) {
-    return Arg{text, !text.isNull()};
-}
-
 bool isSystemName(const OdbcDialect& dialect, const QString& name) {
     return dialect.engine == OdbcDialect::Engine::SQLite &&
            name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive);
@@ -51,6 +39,50 @@ void markGenerated(OdbcSession& session, OdbcRelation& relation) {
     }
 }
 
+// The type as a CREATE TABLE of the same engine reads it: the driver's name with the size,
+// precision or fraction digits SQLColumns reports. SQLite's driver reports the declared text.
+QString declaredType(const OdbcColumn& column, const QString& typeName,
+                     OdbcDialect::Engine engine) {
+    if (engine == OdbcDialect::Engine::SQLite || typeName.contains(QLatin1Char('(')))
+        return typeName;
+    const QString lower = typeName.toLower();
+    QString arguments;
+    switch (column.sqlType) {
+        case SQL_CHAR:
+        case SQL_VARCHAR:
+        case SQL_WCHAR:
+        case SQL_WVARCHAR:
+        case SQL_BINARY:
+        case SQL_VARBINARY:
+            // Types that merely travel as text (intervals, JSON, ...) take no length.
+            if (column.columnSize > 0 &&
+                (lower.contains(QLatin1String("char")) || lower.contains(QLatin1String("binary"))))
+                arguments = QString::number(column.columnSize);
+            break;
+        case SQL_DECIMAL:
+        case SQL_NUMERIC:
+            if (column.columnSize > 0)
+                arguments = QString::number(column.columnSize) + QLatin1Char(',') +
+                            QString::number(std::max<int>(0, column.digits));
+            break;
+        case SQL_TYPE_TIME:
+        case SQL_TIME:
+        case SQL_TYPE_TIMESTAMP:
+        case SQL_TIMESTAMP:
+            if (column.digits > 0)
+                arguments = QString::number(column.digits);
+            break;
+        default:
+            break;
+    }
+    if (arguments.isEmpty())
+        return typeName;
+    // MySQL names the sign after the arguments: DECIMAL(10,2) UNSIGNED.
+    const qsizetype unsignedAt = lower.indexOf(QLatin1String(" unsigned"));
+    const qsizetype at = unsignedAt >= 0 ? unsignedAt : typeName.size();
+    return typeName.left(at) + QLatin1Char('(') + arguments + QLatin1Char(')') + typeName.mid(at);
+}
+
 QVector<int> indicesOf(const OdbcRelation& relation, const QStringList& names) {
     QVector<int> key;
     for (const QString& name : names) {
@@ -66,30 +98,14 @@ QVector<int> indicesOf(const OdbcRelation& relation, const QStringList& names) {
     return key;
 }
 
-QVector<int> primaryKey(OdbcSession& session, const OdbcRelation& relation, const Arg& catalog,
-                        const Arg& schema) {
-    OdbcStmt stmt(session.dbc());
-    const Arg table = arg(relation.name);
-    session.check(SQLPrimaryKeysW(stmt.get(), catalog.ptr(), catalog.length(), schema.ptr(),
-                                  schema.length(), table.ptr(), table.length()),
-                  stmt.get());
-    QMap<qint64, QString> bySequence;
-    while (SQL_SUCCEEDED(SQLFetch(stmt.get()))) {
-        const QString column = OdbcRead::Text(session, stmt.get(), 4);
-        bySequence.insert(OdbcRead::Integer(session, stmt.get(), 5, bySequence.size() + 1), column);
-    }
-    return indicesOf(relation, bySequence.values());
-}
-
 // The first unique index whose columns are all NOT NULL and comparable.
 QVector<int> uniqueIndex(OdbcSession& session, const OdbcRelation& relation,
-                         const QMap<QString, bool>& notNull, const Arg& catalog,
-                         const Arg& schema) {
+                         const QMap<QString, bool>& notNull) {
     OdbcStmt stmt(session.dbc());
-    const Arg table = arg(relation.name);
     session.check(
-        SQLStatisticsW(stmt.get(), catalog.ptr(), catalog.length(), schema.ptr(), schema.length(),
-                       table.ptr(), table.length(), SQL_INDEX_UNIQUE, SQL_QUICK),
+        SQLStatisticsW(stmt.get(), Arg(relation.catalog), ArgLength(relation.catalog),
+                       Arg(relation.schema), ArgLength(relation.schema), OdbcWide(relation.name),
+                       SQLSMALLINT(relation.name.size()), SQL_INDEX_UNIQUE, SQL_QUICK),
         stmt.get());
     QStringList order;
     QMap<QString, QMap<qint64, QString>> indexes;
@@ -122,6 +138,20 @@ QVector<int> uniqueIndex(OdbcSession& session, const OdbcRelation& relation,
 
 }  // namespace
 
+QStringList PrimaryKey(OdbcSession& session, const OdbcRelation& relation) {
+    OdbcStmt stmt(session.dbc());
+    session.check(SQLPrimaryKeysW(stmt.get(), Arg(relation.catalog), ArgLength(relation.catalog),
+                                  Arg(relation.schema), ArgLength(relation.schema),
+                                  OdbcWide(relation.name), SQLSMALLINT(relation.name.size())),
+                  stmt.get());
+    QMap<qint64, QString> bySequence;
+    while (SQL_SUCCEEDED(SQLFetch(stmt.get()))) {
+        const QString column = OdbcRead::Text(session, stmt.get(), 4);
+        bySequence.insert(OdbcRead::Integer(session, stmt.get(), 5, bySequence.size() + 1), column);
+    }
+    return bySequence.values();
+}
+
 QStringList TableNames(OdbcSession& session, bool systemTables) {
     OdbcStmt stmt(session.dbc());
     const QString types =
@@ -148,11 +178,10 @@ OdbcRelation Load(OdbcSession& session, const QString& table) {
     relation.quotedName = dialect.quoted(table);
 
     OdbcStmt stmt(session.dbc());
-    const Arg pattern = arg(dialect.pattern(table));
-    session.check(SQLColumnsW(stmt.get(), nullptr, 0, nullptr, 0, pattern.ptr(), pattern.length(),
+    const QString pattern = dialect.pattern(table);
+    session.check(SQLColumnsW(stmt.get(), nullptr, 0, nullptr, 0, Arg(pattern), ArgLength(pattern),
                               nullptr, 0),
                   stmt.get());
-    Arg catalog, schema;
     bool first = true;
     QMap<QString, bool> notNull;
     SQLRETURN rc;
@@ -163,10 +192,10 @@ OdbcRelation Load(OdbcSession& session, const QString& table) {
         if (rowTable != table)
             continue;  // a pattern the driver did not escape
         if (first) {
-            catalog = arg(rowCatalog);
-            schema = arg(rowSchema);
+            relation.catalog = rowCatalog;
+            relation.schema = rowSchema;
             first = false;
-        } else if (rowCatalog != catalog.text || rowSchema != schema.text) {
+        } else if (rowCatalog != relation.catalog || rowSchema != relation.schema) {
             continue;  // the same name in another schema
         }
         OdbcColumn column;
@@ -191,6 +220,8 @@ OdbcRelation Load(OdbcSession& session, const QString& table) {
             column.info.generated = true;
         column.hasDefault = !defaultValue.isNull();
         column.info.required = !nullable && defaultValue.isNull();
+        column.info.declaredType = declaredType(column, typeName, dialect.engine);
+        column.info.notNull = !nullable;
         notNull.insert(column.info.name, !nullable);
         relation.columns.append(column);
     }
@@ -209,9 +240,10 @@ OdbcRelation Load(OdbcSession& session, const QString& table) {
         }
     }
 
-    relation.key = primaryKey(session, relation, catalog, schema);
+    const QStringList key = PrimaryKey(session, relation);
+    relation.key = indicesOf(relation, key);
     if (relation.key.isEmpty())
-        relation.key = uniqueIndex(session, relation, notNull, catalog, schema);
+        relation.key = uniqueIndex(session, relation, notNull);
     if (relation.key.isEmpty()) {
         const bool anyComparable = std::any_of(relation.columns.begin(), relation.columns.end(),
                                                [](const OdbcColumn& c) { return c.comparable; });

@@ -7,6 +7,7 @@
 
 #include <sqlext.h>
 #include <QMap>
+#include <algorithm>
 
 namespace OdbcCatalog {
 
@@ -17,9 +18,16 @@ bool isSystemName(const OdbcDialect& dialect, const QString& name) {
            name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive);
 }
 
-// Marks columns the database fills in: what the driver describes as auto-unique, and defaults
-// that draw from a sequence.
-void markGenerated(OdbcSession& session, OdbcRelation& relation) {
+bool isTemporal(SQLSMALLINT sqlType) {
+    return sqlType == SQL_TYPE_TIME || sqlType == SQL_TIME || sqlType == SQL_TYPE_TIMESTAMP ||
+           sqlType == SQL_TIMESTAMP;
+}
+
+// What a query's description says beyond SQLColumns: which columns the database fills in (what
+// the driver describes as auto-unique), and the fraction digits of times where SQLColumns left
+// them out (`digitsReported` false), as MariaDB's driver does.
+void readDescription(OdbcSession& session, OdbcRelation& relation,
+                     const QVector<bool>& digitsReported) {
     OdbcStmt stmt(session.dbc());
     QStringList names;
     for (const OdbcColumn& column : relation.columns)
@@ -29,12 +37,20 @@ void markGenerated(OdbcSession& session, OdbcRelation& relation) {
                         QStringLiteral(" WHERE 1 = 0");
     session.check(SQLPrepareW(stmt.get(), OdbcWide(sql), SQL_NTS), stmt.get());
     for (int i = 0; i < relation.columns.size(); ++i) {
+        OdbcColumn& column = relation.columns[i];
         SQLLEN autoUnique = SQL_FALSE;
         if (SQL_SUCCEEDED(SQLColAttributeW(stmt.get(), SQLUSMALLINT(i + 1),
                                            SQL_DESC_AUTO_UNIQUE_VALUE, nullptr, 0, nullptr,
                                            &autoUnique)) &&
             autoUnique == SQL_TRUE) {
-            relation.columns[i].info.generated = true;
+            column.info.generated = true;
+        }
+        SQLSMALLINT digits = 0;
+        if (!digitsReported[i] && isTemporal(column.sqlType) &&
+            SQL_SUCCEEDED(SQLDescribeColW(stmt.get(), SQLUSMALLINT(i + 1), nullptr, 0, nullptr,
+                                          nullptr, nullptr, &digits, nullptr))) {
+            column.digits = digits;
+            column.info.limits.fractionDigits = std::clamp<int>(digits, 0, 6);
         }
     }
 }
@@ -184,6 +200,8 @@ OdbcRelation Load(OdbcSession& session, const QString& table) {
                   stmt.get());
     bool first = true;
     QMap<QString, bool> notNull;
+    QStringList typeNames;
+    QVector<bool> digitsReported;
     SQLRETURN rc;
     while (SQL_SUCCEEDED(rc = SQLFetch(stmt.get()))) {
         const QString rowCatalog = OdbcRead::Text(session, stmt.get(), 1);
@@ -206,7 +224,10 @@ OdbcRelation Load(OdbcSession& session, const QString& table) {
         const QString typeName = OdbcRead::Text(session, stmt.get(), 6);
         column.columnSize =
             SQLULEN(std::max<qint64>(0, OdbcRead::Integer(session, stmt.get(), 7, 0)));
-        column.digits = SQLSMALLINT(OdbcRead::Integer(session, stmt.get(), 9, 0));
+        const qint64 digits = OdbcRead::Integer(session, stmt.get(), 9, -1);
+        column.digits = SQLSMALLINT(std::max<qint64>(0, digits));
+        digitsReported.append(digits >= 0);
+        typeNames.append(typeName);
         const bool nullable =
             OdbcRead::Integer(session, stmt.get(), 11, SQL_NULLABLE) != SQL_NO_NULLS;
         QString defaultValue = OdbcRead::Text(session, stmt.get(), 13);
@@ -220,7 +241,6 @@ OdbcRelation Load(OdbcSession& session, const QString& table) {
             column.info.generated = true;
         column.hasDefault = !defaultValue.isNull();
         column.info.required = !nullable && defaultValue.isNull();
-        column.info.declaredType = declaredType(column, typeName, dialect.engine);
         column.info.notNull = !nullable;
         notNull.insert(column.info.name, !nullable);
         relation.columns.append(column);
@@ -231,8 +251,10 @@ OdbcRelation Load(OdbcSession& session, const QString& table) {
         throw EDBEngineError(QStringLiteral("Table does not exist. Table: %1").arg(table),
                              QStringLiteral("42S02"));
 
-    markGenerated(session, relation);
-    for (OdbcColumn& column : relation.columns) {
+    readDescription(session, relation, digitsReported);
+    for (int i = 0; i < relation.columns.size(); ++i) {
+        OdbcColumn& column = relation.columns[i];
+        column.info.declaredType = declaredType(column, typeNames[i], dialect.engine);
         if (column.info.generated) {
             column.info.required = false;
             if (KindOf(column.info.type) == FieldKind::Integer)

@@ -1,6 +1,7 @@
 #include "data/Exceptions.h"
 #include "data/sqlite/SqliteDriver.h"
 #include "data/sqlite/SqliteHandles.h"
+#include "data/sqlite/SqliteSchema.h"
 #include "data/sqlite/SqliteTable.h"
 
 #include <QFileInfo>
@@ -70,6 +71,14 @@ public:
             if (step != SQLITE_DONE)
                 ThrowSqliteError(m_db.get(), step);
         }
+    }
+
+    SqlEngine engine() const override { return SqlEngine::SQLite; }
+    QString quoteIdentifier(const QString& name) const override {
+        return QuoteSqliteIdentifier(name);
+    }
+    TableStructure describeTable(const QString& name) override {
+        return SqliteSchema::Describe(m_db.get(), name);
     }
 
 private:

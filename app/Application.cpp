@@ -1,8 +1,8 @@
 #include "app/Application.h"
 
-#include "app/CommandLine.h"
-#include "app/CommandLineJobs.h"
-#include "app/DialogFont.h"
+#include "cli/CommandLine.h"
+#include "cli/CommandLineJobs.h"
+#include "grids/DialogFont.h"
 #include "app/DisplayCheck.h"
 #include "app/WidgetPrompts.h"
 #include "app/uMain.h"

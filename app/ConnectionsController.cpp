@@ -5,6 +5,7 @@
 #include "data/Exceptions.h"
 #include "data/TDatabase.h"
 #include "data/TTable.h"
+#include "data/TransferSides.h"
 #include "data/UserPrompts.h"
 
 #include <QAction>
@@ -25,30 +26,26 @@ ConnectionsController::ConnectionsController(const ConnectionSide& source,
     : QObject(parent), m_source(source), m_target(target) {
     bindEvents(m_source);
     bindEvents(m_target);
-    m_target.table->BeforeClose = [](TTable& table) { AskAboutPendingUpdates(table); };
+    m_target.table->SetBeforeClose([](TTable& table) { AskAboutPendingUpdates(table); });
 }
 
 void ConnectionsController::bindEvents(ConnectionSide& side) {
     side.database->AfterConnect = [&side](TDatabase& db) {
-        QString text = QStringLiteral("Connected to \"%1\"").arg(db.AliasName());
-        const QString user = db.ParamValue(QStringLiteral("USER NAME"));
-        if (!user.isEmpty())
-            text += QStringLiteral(" as ") + user;
-        side.connectLabel->setText(text);
+        side.connectLabel->setText(TransferSides::ConnectText(db));
         side.connectAction->setChecked(true);
     };
     side.database->AfterDisconnect = [&side](TDatabase&) {
         side.connectLabel->setText(QStringLiteral("No connect."));
         side.connectAction->setChecked(false);
     };
-    side.table->AfterOpen = [&side](TTable& table) {
+    side.table->SetAfterOpen([&side](TTable& table) {
         side.tableLabel->setText(QStringLiteral("Open ") + table.TableName());
         side.openAction->setChecked(true);
-    };
-    side.table->AfterClose = [&side](TTable&) {
+    });
+    side.table->SetAfterClose([&side](TTable&) {
         side.tableLabel->setText(QStringLiteral("Not opened"));
         side.openAction->setChecked(false);
-    };
+    });
 }
 
 void ConnectionsController::aFromConnectExecute() {

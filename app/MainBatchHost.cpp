@@ -1,6 +1,6 @@
 #include "app/MainBatchHost.h"
 
-#include "app/ActionToolBar.h"
+#include "grids/ActionToolBar.h"
 #include "app/AnchorPanel.h"
 #include "app/MainLayout.h"
 #include "data/TTable.h"

@@ -1,6 +1,6 @@
 #include "app/MainLayout.h"
 
-#include "app/ActionToolBar.h"
+#include "grids/ActionToolBar.h"
 #include "app/AnchorPanel.h"
 #include "app/MainActions.h"
 #include "grids/RecordGrid.h"

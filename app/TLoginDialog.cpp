@@ -1,6 +1,6 @@
 #include "app/TLoginDialog.h"
 
-#include "app/DialogFont.h"
+#include "grids/DialogFont.h"
 
 #include <QGuiApplication>
 #include <QLabel>

@@ -4,19 +4,21 @@
 #include "app/BoxActionTrigger.h"
 #include "app/ComboItems.h"
 #include "app/ConnectionsController.h"
-#include "app/DialogFont.h"
 #include "app/MainActions.h"
 #include "app/MainBatchHost.h"
 #include "app/MainLayout.h"
+#include "app/MainScriptSide.h"
+#include "app/MainSqlSide.h"
 #include "app/PendingUpdatesQuestion.h"
 #include "data/TDatabase.h"
 #include "data/TSession.h"
 #include "data/TTable.h"
+#include "data/TransferSides.h"
 #include "data/UserPrompts.h"
+#include "grids/DialogFont.h"
 #include "grids/PrintDBGridEh.h"
 #include "grids/RecordGrid.h"
 #include "grids/RecordNavigator.h"
-#include "script/ScriptGeneration.h"
 #include "script/uSQL.h"
 #include "settings/FormStorage.h"
 #include "settings/uSetup.h"
@@ -75,29 +77,15 @@ TfMain::~TfMain() {
 }
 
 void TfMain::createEngineObjects() {
-    m_ses = new TSession(QStringLiteral("ses"), this);
-
+    m_ses = new TSession(TransferSides::SourceSession, this);
     m_dbFrom = new TDatabase(this);
-    m_dbFrom->SetDatabaseName(QStringLiteral("dbFrom"));
-    m_dbFrom->SetSessionName(QStringLiteral("ses"));
-    m_dbFrom->ReadOnly = true;
-
-    m_dbTo = new TDatabase(this);
-    m_dbTo->SetDatabaseName(QStringLiteral("dbTo"));
-    m_dbTo->SetSessionName(QStringLiteral("Default"));
-
     m_tFrom = new TTable(this);
     m_tFrom->setObjectName(QStringLiteral("tFrom"));
-    m_tFrom->SetDatabaseName(QStringLiteral("dbFrom"));
-    m_tFrom->SetSessionName(QStringLiteral("ses"));
-    m_tFrom->ReadOnly = true;
-
+    TransferSides::SetUpSource(*m_dbFrom, *m_tFrom);
+    m_dbTo = new TDatabase(this);
     m_tTo = new TTable(this);
     m_tTo->setObjectName(QStringLiteral("tTo"));
-    m_tTo->SetDatabaseName(QStringLiteral("dbTo"));
-    m_tTo->SetSessionName(QStringLiteral("Default"));
-    m_tTo->CachedUpdates = true;
-    m_tTo->UpdateMode = upWhereChanged;
+    TransferSides::SetUpTarget(*m_dbTo, *m_tTo);
 
     const MainLayout& c = *m_controls;
     const MainActions& a = *m_actions;
@@ -122,7 +110,7 @@ void TfMain::bindCommands() {
     const MainActions& a = *m_actions;
     ConnectionsController* connections = m_connections;
     bindCommand(a.aSelAll, this, [this] { aSelAllExecute(); });
-    bindCommand(a.aGenerateSQL, this, [] { GenerateScript(); });
+    bindCommand(a.aGenerateSQL, this, [this] { GenerateScript(*this); });
     bindCommand(a.aDataLoad, this, [this] { aDataLoadExecute(); });
     bindCommand(a.aFromConnect, this, [connections] { connections->aFromConnectExecute(); });
     bindCommand(a.aToConnect, this, [connections] { connections->aToConnectExecute(); });
@@ -152,6 +140,8 @@ void TfMain::runCreationSteps() {
     });
     // Made even when the engine failed above: the commands that show them must find them.
     m_fSQL = new TfSQL(this);
+    m_sqlSide = std::make_unique<MainSqlSide>(*this);
+    m_fSQL->setSide(m_sqlSide.get());
     m_fSetup = new TfSetup(this);
     RunCommand([this] { m_fSetup->formStorage().RestoreFormPlacement(); });
 

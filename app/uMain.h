@@ -10,6 +10,7 @@ class ConnectionsController;
 class MainBatchHost;
 class MainActions;
 class MainLayout;
+class MainSqlSide;
 class TDatabase;
 class TfSetup;
 class TfSQL;
@@ -78,9 +79,10 @@ private:
     std::unique_ptr<BatchRun> m_batchRun;
     FieldMappingArray m_mapping;
     TfSQL* m_fSQL = nullptr;
+    std::unique_ptr<MainSqlSide> m_sqlSide;
     TfSetup* m_fSetup = nullptr;
     TPrintDBGridEh* m_PrintDBGridEh1 = nullptr;
 };
 
-// The one main window, for the windows that reach its controls and tables.
+// The one main window.
 extern TfMain* fMain;

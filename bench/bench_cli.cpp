@@ -3,14 +3,13 @@
 // ROWCART_PG_HOST is set) beside pgloader when it is installed, else beside COPY through psql.
 // Each tool runs as a process of its own; its peak memory is its maximum resident set.
 // Usage: bench_cli [ROWS]   (default 1,000,000; needs the rowcart executable beside bench/)
+//        bench_cli --memory ROWS...   peak memory of the move at each size
 #include "bench/support/BenchGenerator.h"
+#include "bench/support/BenchIsolation.h"
+#include "bench/support/ChildProcess.h"
 #include "data/sqlite/SqliteHandles.h"
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sqlite3.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -20,50 +19,19 @@
 #include <cstdio>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
 QString env(const char* name) {
     return QString::fromLocal8Bit(qgetenv(name));
 }
 
-struct Run {
-    qint64 ms = 0;
-    double peakMiB = 0;
-    int code = -1;
-};
+using Run = ChildRun;
 
-// Runs a program to its end, its standard output dropped; its peak resident memory as wait4
-// reports it.
+// Runs a program with the benchmark's alias file.
 Run runProcess(const QString& program, const QStringList& args, const QString& aliases = {}) {
     if (!aliases.isEmpty())
         qputenv("ROWCART_ALIASES", aliases.toLocal8Bit());
-    QList<QByteArray> words{program.toLocal8Bit()};
-    for (const QString& arg : args)
-        words.append(arg.toLocal8Bit());
-    std::vector<char*> argv;
-    for (QByteArray& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    QElapsedTimer timer;
-    timer.start();
-    pid_t pid = 0;
-    Run run;
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        rusage usage{};
-        if (::wait4(pid, &status, 0, &usage) > 0) {
-            run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            run.peakMiB = usage.ru_maxrss / 1024.0;
-        }
-    }
-    run.ms = timer.elapsed();
-    posix_spawn_file_actions_destroy(&actions);
-    return run;
+    return RunChild(program, args);
 }
 
 void report(const char* what, qint64 rows, const Run& run) {
@@ -128,8 +96,38 @@ void psql(const QString& database, const QString& sql) {
 
 }  // namespace
 
+// Peak memory of `rowcart move` with --commit-every 10000 at each table size: it should not
+// grow with the rows.
+int memoryAtSizes(const QStringList& sizes) {
+    const QString rowcart = QCoreApplication::applicationDirPath() + QStringLiteral("/../rowcart");
+    for (const QString& size : sizes) {
+        const qint64 rows = size.toLongLong();
+        QTemporaryDir dir;
+        BenchGenerator::CreateSqliteTable(dir.filePath(QStringLiteral("source.db")),
+                                          QStringLiteral("bench"), rows);
+        BenchGenerator::CreateSqliteTable(dir.filePath(QStringLiteral("target.db")),
+                                          QStringLiteral("bench"), 0);
+        QFile aliases(dir.filePath(QStringLiteral("aliases.conf")));
+        aliases.open(QIODevice::WriteOnly);
+        aliases.write(
+            "[SRC]\nDRIVER=SQLITE\nPATH=source.db\n\n[DST]\nDRIVER=SQLITE\nPATH=target.db\n");
+        aliases.close();
+        const Run run = runProcess(
+            rowcart,
+            {QStringLiteral("move"), QStringLiteral("--typed"), QStringLiteral("--quiet"),
+             QStringLiteral("--commit-every"), QStringLiteral("10000"), QStringLiteral("SRC:bench"),
+             QStringLiteral("DST:bench")},
+            aliases.fileName());
+        report("rowcart move SQLite -> SQLite", rows, run);
+    }
+    return 0;
+}
+
 int main(int argc, char* argv[]) {
+    IsolateFromUserSettings();
     QCoreApplication app(argc, argv);
+    if (argc > 1 && QByteArray(argv[1]) == "--memory")
+        return memoryAtSizes(QCoreApplication::arguments().mid(2));
     const qint64 rows = argc > 1 ? QByteArray(argv[1]).toLongLong() : 1000000;
     const QString rowcart = QCoreApplication::applicationDirPath() + QStringLiteral("/../rowcart");
     QTemporaryDir dir;

@@ -1,6 +1,7 @@
 // Engine benchmark on SQLite: opening a large table, walking it by bookmarks, committing inserts.
 // Usage: bench_engine [rows=1000000] [inserts=100000]
 #include "bench/support/BenchGenerator.h"
+#include "bench/support/BenchIsolation.h"
 #include "data/TDatabase.h"
 #include "data/TField.h"
 #include "data/TSession.h"
@@ -18,7 +19,7 @@ std::unique_ptr<TDatabase> connect(const QString& name, const QString& alias, bo
     auto db = std::make_unique<TDatabase>();
     db->SetDatabaseName(name);
     db->SetAliasName(alias);
-    db->ReadOnly = readOnly;
+    db->SetReadOnly(readOnly);
     db->Connect();
     return db;
 }
@@ -32,6 +33,7 @@ void report(const char* what, qint64 rows, qint64 ms) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    IsolateFromUserSettings();
     QCoreApplication app(argc, argv);
     const qint64 rows = argc > 1 ? QByteArray(argv[1]).toLongLong() : 1000000;
     const qint64 inserts = argc > 2 ? QByteArray(argv[2]).toLongLong() : 100000;
@@ -57,7 +59,7 @@ int main(int argc, char* argv[]) {
     TTable tFrom;
     tFrom.SetDatabaseName(QStringLiteral("dbFrom"));
     tFrom.SetTableName(QStringLiteral("BENCH"));
-    tFrom.ReadOnly = true;
+    tFrom.SetReadOnly(true);
 
     timer.restart();
     tFrom.OpenTable();
@@ -87,8 +89,8 @@ int main(int argc, char* argv[]) {
     TTable tTo;
     tTo.SetDatabaseName(QStringLiteral("dbTo"));
     tTo.SetTableName(QStringLiteral("BENCH"));
-    tTo.CachedUpdates = true;
-    tTo.UpdateMode = upWhereChanged;
+    tTo.SetCachedUpdates(true);
+    tTo.SetUpdateMode(upWhereChanged);
     tTo.OpenTable();
     timer.restart();
     tTo.SuspendControls();

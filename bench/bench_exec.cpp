@@ -8,6 +8,8 @@
 #include "app/MainLayout.h"
 #include "app/uMain.h"
 #include "bench/support/BenchGenerator.h"
+#include "bench/support/BenchIsolation.h"
+#include "bench/support/ChildProcess.h"
 #include "data/Exceptions.h"
 #include "data/TDatabase.h"
 #include "data/TField.h"
@@ -19,9 +21,6 @@
 #include "script/ScriptText.h"
 #include "script/uSQL.h"
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -32,8 +31,6 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -88,7 +85,7 @@ qint64 writeScript(const QString& sourceAlias, qint64 rows, const QString& path)
     TTable source;
     source.SetDatabaseName(QStringLiteral("dbSource"));
     source.SetTableName(Table);
-    source.ReadOnly = true;
+    source.SetReadOnly(true);
     source.OpenTable();
     FieldMappingArray mapping;
     // The editor holds at most 16,777,215 characters, too few for 100,000 statements of every
@@ -139,50 +136,14 @@ QString readScript(const QString& path) {
     return QString::fromUtf8(file.readAll());
 }
 
-struct Process {
-    qint64 ms = 0;
-    double peakMiB = 0;
-};
+using Process = ChildRun;
 
-// Runs a program to its end, standard input from `input` (when given) and standard output
-// dropped. Its peak resident memory is what /usr/bin/time reports: a process this one starts
-// counts this one's memory in its own peak, one that the small time process starts does not.
+// Runs a program that must succeed.
 Process runProcess(const QString& program, const QStringList& arguments,
                    const QString& input = QString()) {
-    QTemporaryDir dir;
-    const QString peakFile = dir.filePath(QStringLiteral("peak"));
-    const bool timed = QFileInfo::exists(QStringLiteral("/usr/bin/time"));
-    QStringList words;
-    if (timed)
-        words << QStringLiteral("/usr/bin/time") << QStringLiteral("-f") << QStringLiteral("%M")
-              << QStringLiteral("-o") << peakFile;
-    words << program << arguments;
-    QList<QByteArray> local;
-    for (const QString& word : words)
-        local.append(word.toLocal8Bit());
-    std::vector<char*> argv;
-    for (QByteArray& word : local)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    const QByteArray inputPath = input.toLocal8Bit();
-    if (!input.isEmpty())
-        posix_spawn_file_actions_addopen(&actions, 0, inputPath.constData(), O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    QElapsedTimer timer;
-    timer.start();
-    pid_t pid = 0;
-    int status = 0;
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0 ||
-        ::waitpid(pid, &status, 0) <= 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    const ChildRun run = RunChild(program, arguments, input);
+    if (run.code != 0)
         die(program + QStringLiteral(" failed"));
-    Process run;
-    run.ms = timer.elapsed();
-    posix_spawn_file_actions_destroy(&actions);
-    QFile peak(peakFile);
-    if (timed && peak.open(QIODevice::ReadOnly))
-        run.peakMiB = peak.readAll().trimmed().toDouble() / 1024.0;
     return run;
 }
 
@@ -257,6 +218,7 @@ qint64 sqliteCount(const QString& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    IsolateFromUserSettings();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -380,7 +342,7 @@ int main(int argc, char** argv) {
             TTable t;
             t.SetDatabaseName(QStringLiteral("dbCheck"));
             t.SetTableName(Table.toLower());
-            t.ReadOnly = true;
+            t.SetReadOnly(true);
             t.OpenTable();
             if (t.RecordCount() != rows)
                 die(QStringLiteral("psql did not insert every row"));

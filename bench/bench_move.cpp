@@ -10,6 +10,7 @@
 #include "app/MainLayout.h"
 #include "app/uMain.h"
 #include "bench/support/BenchGenerator.h"
+#include "bench/support/BenchIsolation.h"
 #include "data/TDatabase.h"
 #include "data/TSession.h"
 #include "data/TTable.h"
@@ -322,6 +323,7 @@ int runCase(const QString& targetKind, qint64 rows, bool autoCommit, bool sparse
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    IsolateFromUserSettings();
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -4,6 +4,7 @@
 // Usage: bench_print [rows ...]   (default 10000 100000)
 // With ROWCART_PRINT_PDF_DIR set, the PDFs and a picture of the preview are kept there.
 #include "bench/support/BenchGenerator.h"
+#include "bench/support/BenchIsolation.h"
 #include "data/TDatabase.h"
 #include "data/TSession.h"
 #include "data/TTable.h"
@@ -69,8 +70,8 @@ void benchRows(qint64 rows, const QString& keepDir) {
     TTable table;
     table.SetDatabaseName(alias);
     table.SetTableName(QStringLiteral("BENCH"));
-    table.CachedUpdates = true;
-    table.UpdateMode = upWhereChanged;
+    table.SetCachedUpdates(true);
+    table.SetUpdateMode(upWhereChanged);
     RecordGrid grid(RecordGrid::Role::Target);
     grid.resize(1000, 600);
     grid.setTable(&table);
@@ -118,6 +119,7 @@ void benchRows(qint64 rows, const QString& keepDir) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    IsolateFromUserSettings();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

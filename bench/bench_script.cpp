@@ -5,6 +5,7 @@
 #include "app/MainLayout.h"
 #include "app/uMain.h"
 #include "bench/support/BenchGenerator.h"
+#include "bench/support/BenchIsolation.h"
 #include "data/Exceptions.h"
 #include "data/TSession.h"
 #include "data/TTable.h"
@@ -157,6 +158,7 @@ double windowless(TTable& table, RowSelection& selection, const FieldMappingArra
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    IsolateFromUserSettings();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -3,6 +3,7 @@
 // painting with every row selected.
 // Usage: bench_selection [rows=1000000]
 #include "bench/support/BenchGenerator.h"
+#include "bench/support/BenchIsolation.h"
 #include "data/TDatabase.h"
 #include "data/TSession.h"
 #include "data/TTable.h"
@@ -39,6 +40,7 @@ double elapsedMs(const QElapsedTimer& timer) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    IsolateFromUserSettings();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -66,7 +68,7 @@ int main(int argc, char* argv[]) {
     TTable table;
     table.SetDatabaseName(QStringLiteral("BENCH"));
     table.SetTableName(QStringLiteral("BENCH"));
-    table.ReadOnly = true;
+    table.SetReadOnly(true);
 
     RecordGrid grid(RecordGrid::Role::Source);
     grid.resize(1000, 600);

@@ -4,6 +4,7 @@
 // test.sh starts: `source tools/pgcluster.sh && source tools/mariadb.sh && mariadb_start`.
 // Usage: odbc_commit_bench [commit rows] [walk rows]   (default: 100000 1000000)
 #include "bench/support/BenchGenerator.h"
+#include "bench/support/BenchIsolation.h"
 #include "data/Exceptions.h"
 #include "data/TDatabase.h"
 #include "data/TField.h"
@@ -185,6 +186,7 @@ void writeLoadFile(const QString& path, qint64 first, qint64 count) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    IsolateFromUserSettings();
     QCoreApplication app(argc, argv);
     if (env("ROWCART_MARIADB_PORT").isEmpty())
         fail(
@@ -222,7 +224,7 @@ int main(int argc, char* argv[]) {
         TTable t;
         t.SetDatabaseName(QStringLiteral("dbTo"));
         t.SetTableName(QStringLiteral("bench"));
-        t.ReadOnly = true;
+        t.SetReadOnly(true);
         t.OpenTable();
         QElapsedTimer timer;
         timer.start();
@@ -273,8 +275,8 @@ int main(int argc, char* argv[]) {
         TTable t;
         t.SetDatabaseName(QStringLiteral("dbTo"));
         t.SetTableName(QStringLiteral("bench"));
-        t.CachedUpdates = true;
-        t.UpdateMode = upWhereChanged;
+        t.SetCachedUpdates(true);
+        t.SetUpdateMode(upWhereChanged);
         t.OpenTable();
         t.SuspendControls();
         timer.restart();

@@ -4,6 +4,7 @@
 // ROWCART_PG_PORT and ROWCART_PG_USER.
 // Usage: pg_commit_bench [rows ...]   (default: 100000 1000000)
 #include "bench/support/BenchGenerator.h"
+#include "bench/support/BenchIsolation.h"
 #include "data/Exceptions.h"
 #include "data/TDatabase.h"
 #include "data/TField.h"
@@ -178,6 +179,7 @@ void preparedLoop(PGconn* conn, const std::vector<Row>& rows, bool pipelined) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    IsolateFromUserSettings();
     QCoreApplication app(argc, argv);
     if (env("ROWCART_PG_PORT").isEmpty()) {
         std::fprintf(stderr,
@@ -236,8 +238,8 @@ int main(int argc, char* argv[]) {
             TTable tTo;
             tTo.SetDatabaseName(QStringLiteral("dbTo"));
             tTo.SetTableName(QStringLiteral("bench"));
-            tTo.CachedUpdates = true;
-            tTo.UpdateMode = upWhereChanged;
+            tTo.SetCachedUpdates(true);
+            tTo.SetUpdateMode(upWhereChanged);
             tTo.OpenTable();
             tTo.SuspendControls();
             timer.restart();

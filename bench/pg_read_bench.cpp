@@ -2,6 +2,7 @@
 // grids (by position) and the walks (by bookmark) read them. Needs a server, as
 // pg_commit_bench does. Usage: pg_read_bench [rows]   (default: 1000000)
 #include "bench/support/BenchGenerator.h"
+#include "bench/support/BenchIsolation.h"
 #include "data/Driver.h"
 #include "data/Exceptions.h"
 #include "data/postgres/PgDriver.h"
@@ -104,6 +105,7 @@ void measure(DriverConnection& conn, const QString& table, qint64 rows) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    IsolateFromUserSettings();
     QCoreApplication app(argc, argv);
     if (env("ROWCART_PG_PORT").isEmpty()) {
         std::fprintf(stderr,

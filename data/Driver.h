@@ -45,6 +45,18 @@ struct ColumnInfo {
     qint64 minValue = 0;
     qint64 maxValue = 0;
     ColumnLimits limits;
+    // As the engine declares the column: its type's text, NOT NULL, and whether the driver
+    // knows no field type for it and carries its values as their text form.
+    QString declaredType;
+    bool notNull = false;
+    bool textForm = false;
+};
+
+// What an insertion does with a row whose key the table already holds.
+enum class OnDuplicate {
+    Fail,    // the insertion fails, as any violated key does
+    Skip,    // the row is left out, counted as skipped
+    Update,  // the row's other columns take the new values
 };
 
 // One posted change of the pending-update store, as the driver writes it.
@@ -89,6 +101,11 @@ public:
                               TUpdateMode mode) = 0;
     // Whether applyChanges() takes insertions with their values packed (PendingChange::packed).
     virtual bool writesPackedInserts() const { return false; }
+    // What later insertions do with a row whose key is there already. Skip and Update need a
+    // key: a table without one refuses them.
+    virtual void setOnDuplicate(OnDuplicate policy);
+    // Insertions left out as duplicates since the table was opened (Skip).
+    virtual qint64 duplicatesSkipped() const { return 0; }
 };
 
 // The statements of one script run, in order; the run stops at the first failure. A driver may
@@ -109,6 +126,9 @@ public:
     // 0-based, in calls to execute(): the statement whose failure was raised last.
     virtual qint64 failedIndex() const = 0;
 };
+
+struct TableStructure;
+enum class SqlEngine;
 
 class DriverConnection {
 public:
@@ -131,6 +151,13 @@ public:
     // inTransaction() still tells whether a transaction is open once they have run; begin, commit
     // and rollback come only after finish().
     virtual std::unique_ptr<StatementRun> startStatementRun();
+
+    // The engine behind the connection, for statements only one engine reads.
+    virtual SqlEngine engine() const;
+    // A name as the engine reads it in a statement: quoted by its rules.
+    virtual QString quoteIdentifier(const QString& name) const;
+    // The structure of a user table; throws when the table is not there.
+    virtual TableStructure describeTable(const QString& name);
 };
 
 // What an alias of the configuration says: its name and its keys (upper case), with the

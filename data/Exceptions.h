@@ -37,19 +37,31 @@ public:
     using Exception::Exception;
 };
 
+// What a failure of the engine lies in. Only one that lies in the values written (a
+// constraint, a conversion, a row changed by someone else) can be pinned on a row; any other
+// (a full disk, a lock, a lost connection) fails whatever the engine was doing, whichever rows
+// it held.
+enum class FailureCause { Values, Engine };
+
 // A failure reported by a database engine, with the engine's own code (SQLite extended result
-// code or SQLSTATE) and whether the connection can still be used.
+// code or SQLSTATE), whether the connection can still be used and what the failure lies in.
 class EDBEngineError : public EDatabaseError {
 public:
-    EDBEngineError(QString message, QString code, bool connectionUsable = true);
+    EDBEngineError(QString message, QString code, bool connectionUsable = true,
+                   FailureCause cause = FailureCause::Engine);
 
     const QString& code() const { return m_code; }
     bool connectionUsable() const { return m_connectionUsable; }
+    bool causedByValues() const { return m_cause == FailureCause::Values; }
+    // The cause an SQLSTATE names: data exceptions (class 22) and integrity constraint
+    // violations (class 23) lie in the values.
+    static FailureCause CauseOfSqlState(const QString& state);
     // Notes added by callers (such as a script line number) that the error report does not show.
     QStringList& notes() { return m_notes; }
 
 private:
     QString m_code;
     bool m_connectionUsable;
+    FailureCause m_cause;
     QStringList m_notes;
 };

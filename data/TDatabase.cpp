@@ -75,7 +75,7 @@ void TDatabase::Connect() {
     ConnectRequest request;
     request.aliasName = definition->name;
     request.params = definition->params;
-    request.readOnly = ReadOnly;
+    request.readOnly = m_readOnly;
     if (definition->params.contains(UserNameKey)) {
         if (LoginPrompt) {
             if (ParamValue(UserNameKey).isEmpty())

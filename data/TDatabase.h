@@ -33,8 +33,10 @@ public:
 
     bool LoginPrompt = true;
     bool KeepConnection = true;
-    bool ReadOnly = false;
     TTransIsolation TransIsolation = tiReadCommitted;
+    // Set before a connect; the connection opens read-only then.
+    bool ReadOnly() const { return m_readOnly; }
+    void SetReadOnly(bool readOnly) { m_readOnly = readOnly; }
 
     Event AfterConnect;
     Event AfterDisconnect;
@@ -59,6 +61,7 @@ public:
     DriverConnection& driver() const;
 
 private:
+    bool m_readOnly = false;
     friend class TTable;
     void attach(TTable* table) { m_tables.append(table); }
     void detach(TTable* table) { m_tables.removeAll(table); }

@@ -3,7 +3,9 @@
 #include "data/Exceptions.h"
 #include "data/FieldConvert.h"
 #include "data/KeyCodec.h"
+#include "data/PendingCommit.h"
 #include "data/RowCodec.h"
+#include "data/RowDescription.h"
 #include "data/TDatabase.h"
 #include "data/TField.h"
 
@@ -15,14 +17,8 @@ namespace {
 
 // Rows read per query while walking the table.
 constexpr int WindowSize = 512;
-// The least a jump to a bookmark outside the window reads.
-constexpr int MinSeekWindow = 2;
-// Rows a sparse walk reads ahead in one query.
-constexpr int AheadRows = 64;
 // Rows read around the cursor after a commit.
 constexpr int RereadWindow = 64;
-// Changes handed to the driver at once by a commit.
-constexpr size_t CommitPart = 32768;
 
 [[noreturn]] void closedDataset() {
     throw EDatabaseError(QStringLiteral("Cannot perform this operation on a closed dataset"));
@@ -70,7 +66,7 @@ void TTable::OpenTable() {
     db.Connect();
     if (m_tableName.trimmed().isEmpty())
         throw EDatabaseError(QStringLiteral("Missing TableName property"));
-    std::unique_ptr<TableCursor> cursor = db.driver().openTable(m_tableName, ReadOnly);
+    std::unique_ptr<TableCursor> cursor = db.driver().openTable(m_tableName, m_readOnly);
 
     const QVector<ColumnInfo>& columns = cursor->columns();
     m_fields.clear();
@@ -87,23 +83,25 @@ void TTable::OpenTable() {
     db.attach(this);
     m_state = TableState::Browse;
     m_pending.clear();
+    m_committedInsertions = 0;
+    m_duplicatesSkipped = 0;
     m_storedCount = -1;
     m_window.clear();
     m_pages.clear();
     MoveFirst();
     notifyActive();
-    if (AfterOpen)
-        AfterOpen(*this);
+    if (m_afterOpen)
+        m_afterOpen(*this);
 }
 
 void TTable::CloseTable() {
     if (!Active())
         return;
-    if (BeforeClose)
-        BeforeClose(*this);
+    if (m_beforeClose)
+        m_beforeClose(*this);
     closeWithoutEvents(true);
-    if (AfterClose)
-        AfterClose(*this);
+    if (m_afterClose)
+        m_afterClose(*this);
 }
 
 void TTable::closeWithoutEvents(bool notify) {
@@ -368,67 +366,16 @@ void TTable::MoveToBookmark(const QByteArray& bookmark) {
 }
 
 bool TTable::seekStoredKey(const QByteArray& key) {
-    // Walks along a selection mostly go to the next row.
-    const size_t next = static_cast<size_t>(m_windowIndex + 1);
-    int index = m_position == Position::Stored && next < m_window.rows.size() &&
-                        m_window.rows[next].key == key
-                    ? static_cast<int>(next)
-                    : m_window.indexOf(key);
-    if (index >= 0)
-        ++m_seekHits;
-    if (index < 0 && m_window.takeAhead(key)) {
-        loadStoredRow(0);
-        return true;
-    }
-    if (index < 0) {
-        // Walks over selections move forward, so the window is read from this row on. Its size
-        // follows the walk: when most rows of the last window were visited it grows, else it
-        // shrinks towards the rows a jump actually uses, so that a sparse selection does not
-        // read the rows between its rows.
-        const int used = m_seekHits + 1;
-        const bool dense = used * 2 >= m_seekWindowRead;
-        if (dense)
-            m_seekWindow = std::min(WindowSize, m_seekWindow * 2);
-        else
-            m_seekWindow = std::max(MinSeekWindow, std::min(m_seekWindow / 2, used * 2));
-        m_seekHits = 0;
-        // A sparse walk that says where it goes reads those rows alone, a batch at a time.
-        if (!dense && m_lookahead && readAhead(key))
-            return true;
-        std::vector<FetchedRow> rows = m_cursor->fetchFrom(key, true, m_seekWindow);
-        if (rows.empty() || rows.front().key != key)
-            return false;
-        m_seekWindowRead = static_cast<int>(rows.size());
-        m_window.atStoredEnd = static_cast<int>(rows.size()) < m_seekWindow;
-        m_window.rows = std::move(rows);
-        m_window.start = -1;
-        index = 0;
-    }
+    const int current = m_position == Position::Stored ? m_windowIndex : -1;
+    const int index = m_seek.find(*m_cursor, m_window, key, current);
+    if (index < 0)
+        return false;
     loadStoredRow(index);
     return true;
 }
 
 void TTable::SetBookmarkLookahead(BookmarkLookahead lookahead) {
-    m_lookahead = std::move(lookahead);
-    // Rows read ahead belong to the walk that read them: a later one reads its rows afresh.
-    m_window.ahead.clear();
-    m_window.aheadNext = 0;
-}
-
-bool TTable::readAhead(const QByteArray& key) {
-    std::vector<QByteArray> keys = m_lookahead(AheadRows);
-    if (keys.empty() || keys.front() != key)
-        return false;
-    keys.erase(std::remove_if(keys.begin(), keys.end(), KeyCodec::isPendingInsertKey), keys.end());
-    m_window.ahead = m_cursor->fetchKeys(keys);
-    m_window.aheadNext = 0;
-    if (!m_window.takeAhead(key))
-        return false;
-    // The jump after the batch reads a window again: its hits tell whether the walk is still
-    // sparse.
-    m_seekWindowRead = 0;
-    loadStoredRow(0);
-    return true;
+    m_seek.setLookahead(std::move(lookahead), m_window);
 }
 
 // ---- positions ----
@@ -544,7 +491,7 @@ QByteArray TTable::BookmarkAt(qint64 position) {
 
 void TTable::requireWritable() const {
     requireActive();
-    if (ReadOnly)
+    if (m_readOnly)
         throw EDatabaseError(QStringLiteral("Cannot modify a read-only dataset"));
 }
 
@@ -587,7 +534,7 @@ void TTable::validateRequired() const {
 }
 
 void TTable::writeThrough(const PendingChange& change) {
-    m_cursor->applyChanges({&change}, UpdateMode);
+    m_cursor->applyChanges({&change}, m_updateMode);
     m_storedCount = -1;
     m_pages.clear();
     m_window.clear();
@@ -613,7 +560,7 @@ void TTable::PostRecord() {
         return;
     validateRequired();
     if (m_state == TableState::Insert) {
-        if (CachedUpdates) {
+        if (m_cachedUpdates) {
             m_pending.addInsertion(m_current);
             m_state = TableState::Browse;
             m_modified = false;
@@ -641,7 +588,7 @@ void TTable::PostRecord() {
     m_modified = false;
     if (m_position == Position::Pending) {
         m_pending.updateInsertion(m_pendingIndex, m_current);
-    } else if (CachedUpdates) {
+    } else if (m_cachedUpdates) {
         m_pending.modifyStored(m_key, currentStoredValues(), m_current);
     } else {
         const PendingChange change = currentStoredChange(PendingChange::Modify);
@@ -698,7 +645,7 @@ void TTable::DeleteRecord() {
     const qint64 position = RecNo();
     if (m_position == Position::Pending) {
         m_pending.removeInsertion(m_pendingIndex);
-    } else if (CachedUpdates) {
+    } else if (m_cachedUpdates) {
         m_pending.deleteStored(m_key, currentStoredValues(), currentStoredPosition());
     } else {
         writeThrough(currentStoredChange(PendingChange::Delete));
@@ -714,140 +661,68 @@ void TTable::DeleteRecord() {
 // ---- pending updates ----
 
 void TTable::CommitPendingUpdates() {
-    if (!CachedUpdates)
+    if (!m_cachedUpdates)
         throw EDatabaseError(QStringLiteral("Not in cached update mode"));
     requireActive();
     endEditForMove();
-    writePending();
+    PendingCommit commit(*m_cursor, Database().driver(), Database().TransIsolation, m_updateMode);
+    finishCommit(writePending(commit));
+}
+
+qint64 TTable::writePending(PendingCommit& commit) {
+    // A failed write is rolled back whole, the rows it skipped included.
+    const qint64 before = m_cursor->duplicatesSkipped();
+    commit.write(m_pending);
+    const qint64 skipped = m_cursor->duplicatesSkipped() - before;
+    m_duplicatesSkipped += skipped;
+    return skipped;
+}
+
+void TTable::CommitPendingUpdatesDroppingFailedRows(
+    const std::function<void(const QString& message)>& dropped) {
+    if (!m_cachedUpdates)
+        throw EDatabaseError(QStringLiteral("Not in cached update mode"));
+    requireActive();
+    endEditForMove();
+    PendingCommit commit(*m_cursor, Database().driver(), Database().TransIsolation, m_updateMode);
+    qint64 skipped = 0;
+    for (;;) {
+        try {
+            skipped = writePending(commit);
+            break;
+        } catch (const Exception& error) {
+            const int failed = commit.failedInsertion();
+            if (failed < 0)
+                throw;
+            // The cursor may stand on a pending row after it: it stays on its row.
+            const bool after = m_position == Position::Pending && m_pendingIndex > failed;
+            if (m_position == Position::Pending && m_pendingIndex == failed)
+                setEmptyCursor();
+            m_pending.removeInsertion(failed);
+            if (after)
+                --m_pendingIndex;
+            dropped(error.message());
+        }
+    }
+    finishCommit(skipped);
+}
+
+void TTable::finishCommit(qint64 skipped) {
+    m_committedInsertions += m_pending.insertionCount() - skipped;
     const QByteArray key = m_position == Position::Stored ? m_key : QByteArray();
     m_pending.clear();
     rereadAround(key);
 }
 
-void TTable::applyNamingFailures(const std::vector<const PendingChange*>& changes) {
-    try {
-        m_cursor->applyChanges(changes, UpdateMode);
-    } catch (Exception& error) {
-        nameFailingRow(error, changes);
-        throw;
-    }
+void TTable::SetOnDuplicate(OnDuplicate policy) {
+    requireActive();
+    m_cursor->setOnDuplicate(policy);
 }
 
-void TTable::writePending() {
-    // The store keeps insertions packed; they are unpacked for the driver a part at a time, so
-    // that a large commit does not hold every row twice.
-    std::vector<const PendingChange*> changes = m_pending.storedChangesInCommitOrder();
-    const int inserts = m_pending.insertionCount();
-    const bool packed = m_cursor->writesPackedInserts();
-    std::vector<PendingChange> unpacked;
-    const auto unpack = [&](int begin, int end) {
-        unpacked.clear();
-        unpacked.reserve(static_cast<size_t>(end - begin));
-        for (int i = begin; i < end; ++i)
-            unpacked.push_back(m_pending.insertionChange(i, packed));
-        for (const PendingChange& change : unpacked)
-            changes.push_back(&change);
-    };
-    if (changes.size() + static_cast<size_t>(inserts) <= CommitPart) {
-        unpack(0, inserts);
-        if (!changes.empty())
-            applyNamingFailures(changes);
-        return;
-    }
-    // One transaction around the parts keeps the commit whole; each part is written inside it
-    // as the driver writes any batch there.
-    DriverConnection& connection = Database().driver();
-    const bool own = !connection.inTransaction();
-    if (own)
-        connection.beginTransaction(Database().TransIsolation);
-    try {
-        if (!changes.empty())
-            m_cursor->applyChanges(changes, UpdateMode);
-        for (int begin = 0; begin < inserts; begin += static_cast<int>(CommitPart)) {
-            changes.clear();
-            unpack(begin, std::min(inserts, begin + static_cast<int>(CommitPart)));
-            m_cursor->applyChanges(changes, UpdateMode);
-        }
-        if (own)
-            connection.commitTransaction();
-    } catch (Exception& error) {
-        if (own && connection.inTransaction()) {
-            try {
-                connection.rollbackTransaction();
-            } catch (const Exception&) {
-            }
-        }
-        if (own)
-            nameFailingRow(error, changes);
-        throw;
-    }
-}
-
-void TTable::nameFailingRow(Exception& error, const std::vector<const PendingChange*>& changes) {
-    // Engines do not say which row of a batch failed. The batch is written again in halves
-    // inside a transaction that is rolled back, keeping the part before the failure applied,
-    // which finds the first failing row in at most twice the rows. Not inside the user's own
-    // transaction, whose earlier work a rollback would take with it.
-    const auto* engine = dynamic_cast<const EDBEngineError*>(&error);
-    if (engine && !engine->connectionUsable())
-        return;
-    DriverConnection& connection = Database().driver();
-    if (connection.inTransaction())
-        return;
-    const auto apply = [&](size_t begin, size_t end) {
-        try {
-            m_cursor->applyChanges({changes.begin() + static_cast<std::ptrdiff_t>(begin),
-                                    changes.begin() + static_cast<std::ptrdiff_t>(end)},
-                                   UpdateMode);
-            return true;
-        } catch (const Exception&) {
-            return false;
-        }
-    };
-    std::optional<size_t> failing;
-    try {
-        connection.beginTransaction(tiReadCommitted);
-        size_t low = 0, high = changes.size();
-        while (high - low > 1) {
-            const size_t middle = low + (high - low) / 2;
-            if (apply(low, middle))
-                low = middle;
-            else
-                high = middle;
-        }
-        if (!apply(low, low + 1))
-            failing = low;
-        connection.rollbackTransaction();
-    } catch (const Exception&) {
-        if (connection.inTransaction())
-            connection.rollbackTransaction();
-        return;
-    }
-    if (failing)
-        error.setMessage(error.message() + QStringLiteral("\n\r") +
-                         describeRow(*changes[*failing]));
-}
-
-QString TTable::describeRow(const PendingChange& change) const {
-    const Row& values = change.kind == PendingChange::Delete ? change.original
-                        : change.packed.isEmpty()            ? change.values
-                                                             : RowCodec::Decode(change.packed);
-    QVector<int> columns = m_cursor->keyColumns();
-    if (columns.isEmpty()) {
-        for (int c = 0; c < NumberOfFields() && columns.size() < 4; ++c) {
-            if (!IsBlobType(m_fields[static_cast<size_t>(c)]->FieldType()))
-                columns.append(m_fields[static_cast<size_t>(c)]->Index());
-        }
-    }
-    QStringList parts;
-    const QVector<ColumnInfo>& infos = m_cursor->columns();
-    for (int c : columns) {
-        const QVariant value = values.value(c);
-        const QString text = value.isValid() ? FieldConvert::ReadText(infos[c], value).left(80)
-                                             : QStringLiteral("NULL");
-        parts.append(infos[c].name + QStringLiteral(" = ") + text);
-    }
-    return QStringLiteral("Row: ") + parts.join(QStringLiteral(", "));
+QString TTable::DescribeCurrentRow() const {
+    if (!m_cursor)
+        return QString();
+    return DescribeRow(m_cursor->columns(), m_cursor->keyColumns(), m_current);
 }
 
 void TTable::rereadAround(const QByteArray& key) {
@@ -880,7 +755,7 @@ void TTable::rereadAround(const QByteArray& key) {
 
 void TTable::CancelPendingUpdates() {
     CancelRecord();
-    if (!CachedUpdates)
+    if (!m_cachedUpdates)
         throw EDatabaseError(QStringLiteral("Not in cached update mode"));
     m_pending.clear();
     if (Active())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/BookmarkSeek.h"
 #include "data/Driver.h"
 #include "data/PendingUpdates.h"
 #include "data/RowWindow.h"
@@ -10,6 +11,7 @@
 #include <vector>
 
 class Exception;
+class PendingCommit;
 class TDatabase;
 class TField;
 
@@ -37,13 +39,18 @@ public:
     const QString& TableName() const { return m_tableName; }
     void SetTableName(const QString& name);
 
-    bool ReadOnly = false;
-    bool CachedUpdates = false;
-    TUpdateMode UpdateMode = upWhereAll;
+    // Set while the table is closed; they take effect at the next open.
+    bool ReadOnly() const { return m_readOnly; }
+    void SetReadOnly(bool readOnly) { m_readOnly = readOnly; }
+    bool CachedUpdates() const { return m_cachedUpdates; }
+    void SetCachedUpdates(bool cached) { m_cachedUpdates = cached; }
+    TUpdateMode UpdateMode() const { return m_updateMode; }
+    void SetUpdateMode(TUpdateMode mode) { m_updateMode = mode; }
 
-    Event AfterOpen;
-    Event BeforeClose;
-    Event AfterClose;
+    // A BeforeClose handler may refuse the close by raising the silent abort.
+    void SetAfterOpen(Event handler) { m_afterOpen = std::move(handler); }
+    void SetBeforeClose(Event handler) { m_beforeClose = std::move(handler); }
+    void SetAfterClose(Event handler) { m_afterClose = std::move(handler); }
 
     bool Active() const { return m_cursor != nullptr; }
     void OpenTable();
@@ -75,7 +82,7 @@ public:
     int CompareBookmarks(const QByteArray& a, const QByteArray& b) const;
     void MoveToBookmark(const QByteArray& bookmark);
     // Up to `count` bookmarks a walk goes to, from the one it goes to next on, in record order.
-    using BookmarkLookahead = std::function<std::vector<QByteArray>(int count)>;
+    using BookmarkLookahead = BookmarkSeek::Lookahead;
     // With it, a walk over a sparse selection reads its rows a batch at a time, and not the
     // rows between them; empty to end the walk.
     void SetBookmarkLookahead(BookmarkLookahead lookahead);
@@ -87,7 +94,7 @@ public:
     // Editing.
     TableState State() const { return m_state; }
     bool Modified() const { return m_modified; }
-    bool CanModify() const { return Active() && !ReadOnly; }
+    bool CanModify() const { return Active() && !m_readOnly; }
     void StartInsert();
     void StartEdit();
     void PostRecord();
@@ -98,7 +105,22 @@ public:
     // Posted insertions not yet committed.
     int PendingInsertCount() const { return m_pending.insertionCount(); }
     void CommitPendingUpdates();
+    // As CommitPendingUpdates, but an inserted row whose own values fail is dropped from the
+    // store, reported to `dropped` with the failure's message, and the rest written. A failure
+    // that is no row's own (a full disk, a lock, a lost connection) passes on, the store kept.
+    void CommitPendingUpdatesDroppingFailedRows(
+        const std::function<void(const QString& message)>& dropped);
     void CancelPendingUpdates();
+    // Inserted rows written by commits since the table was opened, duplicates left out not
+    // counted.
+    qint64 CommittedInsertions() const { return m_committedInsertions; }
+    // What committed insertions do with a row whose key the table holds already; a table
+    // without a key refuses Skip and Update. Open tables only.
+    void SetOnDuplicate(OnDuplicate policy);
+    // Insertions that commits left out as duplicates since the table was opened.
+    qint64 DuplicatesSkipped() const { return m_duplicatesSkipped; }
+    // The current row's key values as messages name a row ("ID = 7").
+    QString DescribeCurrentRow() const;
 
     // Positions, for grids. RecordCount counts the rows a grid shows: stored rows less pending
     // deletions, then pending insertions, then the row being inserted.
@@ -148,18 +170,16 @@ private:
     // reading further windows as needed; false when no stored row is left.
     bool seekForwardFrom(int index);
     bool seekStoredKey(const QByteArray& key);
-    // Reads the rows of the next bookmarks of the walk, this key's first, and makes it current.
-    bool readAhead(const QByteArray& key);
     Row overlay(const FetchedRow& row) const;
     qint64 storedVisibleCount();
     qint64 currentStoredPosition();
     void reread();
     void rereadAround(const QByteArray& key);
-    void writePending();
-    void applyNamingFailures(const std::vector<const PendingChange*>& changes);
-    // Adds the failing row's key values to a commit's error, where they can be found.
-    void nameFailingRow(Exception& error, const std::vector<const PendingChange*>& changes);
-    QString describeRow(const PendingChange& change) const;
+    // Writes the store; returns (and counts) the duplicates it skipped when it succeeds.
+    qint64 writePending(PendingCommit& commit);
+    // Empties the store after a commit that left out `skipped` duplicates, and reads the rows
+    // around the cursor again.
+    void finishCommit(qint64 skipped);
     void closeWithoutEvents(bool notify);
     void notifyRows();
     void notifyCurrent();
@@ -169,10 +189,18 @@ private:
     QString m_sessionName = QStringLiteral("Default");
     QString m_tableName;
     TDatabase* m_database = nullptr;
+    bool m_readOnly = false;
+    bool m_cachedUpdates = false;
+    TUpdateMode m_updateMode = upWhereAll;
+    Event m_afterOpen;
+    Event m_beforeClose;
+    Event m_afterClose;
 
     std::unique_ptr<TableCursor> m_cursor;
     std::vector<std::unique_ptr<TField>> m_fields;
     PendingUpdates m_pending;
+    qint64 m_committedInsertions = 0;
+    qint64 m_duplicatesSkipped = 0;
     RowWindow m_window;         // rows around the cursor, for walks
     RowPageCache m_pages;       // rows by position, for grids
     qint64 m_storedCount = -1;  // rows in the database; -1 until counted
@@ -193,12 +221,7 @@ private:
     // Where the cursor was when an insert started, to return there on cancel.
     QByteArray m_insertReturnKey;
 
-    // Size of the window read when a bookmark lies outside it; the rows that window held and
-    // how many later bookmarks landed in it.
-    int m_seekWindow = 512;
-    int m_seekWindowRead = 0;
-    int m_seekHits = 0;
-    BookmarkLookahead m_lookahead;
+    BookmarkSeek m_seek;
 
     int m_suspendCount = 0;
     bool m_activeAtSuspend = false;

@@ -1,5 +1,7 @@
 #include "data/Driver.h"
 
+#include "data/Exceptions.h"
+
 std::vector<QByteArray> TableCursor::fetchKeysFrom(const QByteArray& key, bool inclusive,
                                                    int limit) {
     std::vector<QByteArray> keys;
@@ -18,4 +20,9 @@ std::vector<FetchedRow> TableCursor::fetchKeys(const std::vector<QByteArray>& ke
             rows.push_back(std::move(one.front()));
     }
     return rows;
+}
+
+void TableCursor::setOnDuplicate(OnDuplicate policy) {
+    if (policy != OnDuplicate::Fail)
+        throw EDatabaseError(QStringLiteral("This driver cannot skip or update rows it holds"));
 }

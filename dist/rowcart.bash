@@ -29,7 +29,7 @@ _rowcart() {
         if [[ $cur == -* ]]; then
             COMPREPLY=($(compgen -W '--help --version' -- "$cur"))
         else
-            COMPREPLY=($(compgen -W 'move script exec help' -- "$cur"))
+            COMPREPLY=($(compgen -W 'move copy script exec help' -- "$cur"))
         fi
         return
     fi
@@ -37,8 +37,12 @@ _rowcart() {
     local command=${words[1]} options takesValue
     case $command in
         move)
-            options='--keys --map --commit-every --typed --on-error --dry-run --password-file
-                --quiet --help'
+            options='--keys --map --commit-every --typed --on-error --on-duplicate --create
+                --dry-run --password-file --quiet --help'
+            ;;
+        copy)
+            options='--tables --create --on-duplicate --commit-every --typed --on-error --dry-run
+                --password-file --quiet --help'
             ;;
         script)
             options='--dialect --divider --commit-every -o --output --keys --map --on-error
@@ -48,14 +52,14 @@ _rowcart() {
             options='--divider --password-file --quiet --help'
             ;;
         help)
-            ((cword == 2)) && COMPREPLY=($(compgen -W 'move script exec' -- "$cur"))
+            ((cword == 2)) && COMPREPLY=($(compgen -W 'move copy script exec' -- "$cur"))
             return
             ;;
         *)
             return
             ;;
     esac
-    takesValue='--keys|--map|--commit-every|--on-error|--password-file|--dialect|--divider|-o|--output'
+    takesValue='--keys|--map|--commit-every|--on-error|--on-duplicate|--tables|--password-file|--dialect|--divider|-o|--output'
 
     case $prev in
         --keys | --password-file | -o | --output)
@@ -66,11 +70,15 @@ _rowcart() {
             COMPREPLY=($(compgen -W 'stop skip' -- "$cur"))
             return
             ;;
+        --on-duplicate)
+            COMPREPLY=($(compgen -W 'error skip update' -- "$cur"))
+            return
+            ;;
         --dialect)
             COMPREPLY=($(compgen -W 'ansi oracle interbase' -- "$cur"))
             return
             ;;
-        --map | --commit-every | --divider)
+        --map | --commit-every | --divider | --tables)
             return
             ;;
     esac
@@ -94,7 +102,7 @@ _rowcart() {
         move:0 | move:1 | script:0)
             [[ $cur == *:* ]] || _rowcart_complete_aliases :
             ;;
-        exec:0)
+        exec:0 | copy:0 | copy:1)
             _rowcart_complete_aliases ''
             ;;
         exec:1)

@@ -1,7 +1,6 @@
 // The stored settings' text forms: property values of every kind and window positions.
 #include "fuzz/FuzzInput.h"
 #include "settings/PropertyText.h"
-#include "settings/WindowPlacement.h"
 
 #include <QLocale>
 
@@ -18,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(reread.has_value());
         FUZZ_CHECK(PropertyText::toText(*reread, kind) == again);
     }
-    const QList<int> words = WindowPlacement::positionWords(text, {1, 2, 3, 4});
+    const QList<int> words = PropertyText::positionWords(text, {1, 2, 3, 4});
     FUZZ_CHECK(words.size() == 4);
     return 0;
 }

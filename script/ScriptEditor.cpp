@@ -1,5 +1,7 @@
 #include "script/ScriptEditor.h"
 
+#include "script/ScriptText.h"
+
 #include "script/LinkHighlighter.h"
 #include "script/ScriptEditorAccessible.h"
 
@@ -17,12 +19,6 @@ namespace {
 // While lines arrive, the view is brought up to date at most this often.
 constexpr int AppendRefreshMs = 40;
 constexpr qsizetype LongestRemoveEvent = 1 << 20;
-
-QString withLineFeeds(QString text) {
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
-}
 
 }  // namespace
 
@@ -126,7 +122,7 @@ void ScriptEditor::replaceRange(Position from, Position to, const QString& text,
     if (to < from)
         std::swap(from, to);
     const QString removed = m_buffer.textBetween(from, to);
-    QString inserted = withLineFeeds(text);
+    QString inserted = ScriptText::WithLineFeeds(text);
     // Like the limit of a native edit box: what does not fit is left out.
     const qsizetype room = ScriptBuffer::MaxLength - m_buffer.length() + removed.size();
     if (inserted.size() > room) {

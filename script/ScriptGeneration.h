@@ -61,7 +61,3 @@ private:
     QString m_headTable;
     int m_headDialect = -1;
 };
-
-// The handler of "Generate SQL..": a batch run over the main window's selected source rows
-// that writes into its SQL window.
-void GenerateScript();

@@ -39,4 +39,10 @@ QString FinishedLine(const QDateTime& now) {
            QLatin1Char('/');
 }
 
+QString WithLineFeeds(QString text) {
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
 }  // namespace ScriptText

@@ -22,4 +22,7 @@ QString RecordsLine(int index, const QTime& now);
 // The last line: the date in the user's short date format and the time in the long one.
 QString FinishedLine(const QDateTime& now);
 
+// Every line break (CR LF, CR) as a line feed, as the script buffer breaks lines.
+QString WithLineFeeds(QString text);
+
 }  // namespace ScriptText

@@ -1,21 +1,18 @@
 #include "script/uSQL.h"
 
-#include "app/ActionToolBar.h"
-#include "app/DialogFont.h"
-#include "app/MainActions.h"
-#include "app/MainLayout.h"
-#include "app/uMain.h"
 #include "data/Exceptions.h"
 #include "data/TTable.h"
 #include "data/UserPrompts.h"
+#include "grids/ActionToolBar.h"
+#include "grids/DialogFont.h"
 #include "script/ScriptBuffer.h"
 #include "script/ScriptEditor.h"
 #include "script/ScriptExecution.h"
 #include "script/ScriptFile.h"
 #include "script/ScriptPrinter.h"
+#include "script/SqlWindowSide.h"
 #include "settings/FormStorage.h"
 #include "settings/SaveDialogState.h"
-#include "settings/uSetup.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -139,17 +136,16 @@ void TfSQL::aExecuteExecute() {
                           UserPrompts::Icon::Question) != UserPrompts::Yes)
         return;
     // The pending-updates question may refuse the close: the silent abort ends the command here.
-    fMain->tTo().CloseTable();
+    m_side->closeTarget();
     // Whole lines: a statement cut at 4096 characters would corrupt or break a long value.
-    RunScript(allLines(), fMain->fSetup()->scriptDivider(), fMain->dbTo());
-    fMain->actionList().aToReopen->trigger();
+    RunScript(allLines(), m_side->scriptDivider(), m_side->targetDatabase());
+    m_side->reopenTarget();
 }
 
 void TfSQL::aSaveSQLExecute() {
-    if (fMain && fMain->fSetup()->autoFileName()) {
-        sDialog->setFileName(AutoFileName(fMain->controls().eFromAlias->currentText(),
-                                          fMain->controls().eToTable->currentText()));
-    }
+    const QString proposed = m_side ? m_side->proposedFileName() : QString();
+    if (!proposed.isEmpty())
+        sDialog->setFileName(proposed);
     UserPrompts::FileRequest request;
     request.caption = QStringLiteral("Save SQL");
     request.directory = sDialog->initialDir();

@@ -7,6 +7,7 @@ class QToolBar;
 class SaveDialogState;
 class ScriptBuffer;
 class ScriptEditor;
+class SqlWindowSide;
 
 // The SQL window: shows, edits, saves, prints and executes a script. Created hidden with the
 // main window and living as long as it; closing only hides it.
@@ -14,6 +15,9 @@ class TfSQL : public QMainWindow {
     Q_OBJECT
 public:
     explicit TfSQL(QWidget* parent = nullptr);
+
+    // The owner's side, which "Execute.." and "Save.." use; set before either runs.
+    void setSide(SqlWindowSide* side) { m_side = side; }
 
     // The script buffer: the editor's text as lines.
     void ClearScript();
@@ -47,4 +51,5 @@ private:
     QStringList allLines();
 
     ScriptBuffer* m_buffer = nullptr;
+    SqlWindowSide* m_side = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "settings/PropertyText.h"
 
+#include <QRegularExpression>
+
 #include <cmath>
 
 namespace PropertyText {
@@ -115,6 +117,28 @@ std::optional<QVariant> fromText(const QString& text, Kind kind, const QLocale& 
             break;
     }
     return QVariant(text);
+}
+
+namespace {
+
+// QWIDGETSIZE_MAX, which a library without widgets does not see.
+constexpr int MaxWindowSize = (1 << 24) - 1;
+
+}  // namespace
+
+QList<int> positionWords(const QString& text, const QList<int>& defaults) {
+    static const QRegularExpression separators(QStringLiteral("[, ]+"));
+    const QStringList words = text.split(separators, Qt::SkipEmptyParts);
+    QList<int> values = defaults;
+    for (qsizetype i = 0; i < values.size() && i < words.size(); ++i) {
+        bool ok = false;
+        const int value = words.at(i).toInt(&ok, 10);
+        // Coordinates beyond any widget size are as unreadable as words that are no numbers,
+        // and keep the arithmetic on them within int.
+        if (ok && value >= -MaxWindowSize && value <= MaxWindowSize)
+            values[i] = value;
+    }
+    return values;
 }
 
 }  // namespace PropertyText

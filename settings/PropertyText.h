@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QLocale>
 #include <QMetaType>
 #include <QString>
@@ -26,5 +27,10 @@ QString toText(const QVariant& value, Kind kind);
 // that does not parse gives 0, a boolean other than "True"/"False" (any case) and a number that
 // does not parse in `locale` (after "." became its decimal separator) give nothing.
 std::optional<QVariant> fromText(const QString& text, Kind kind, const QLocale& locale = QLocale());
+
+// The first four words of a stored window position, split at commas and blanks (a run of them
+// counts as one); a missing or bad word, or a coordinate beyond any window's size, takes its
+// default.
+QList<int> positionWords(const QString& text, const QList<int>& defaults);
 
 }  // namespace PropertyText

@@ -1,5 +1,6 @@
 #include "settings/WindowPlacement.h"
 
+#include "settings/PropertyText.h"
 #include "settings/SettingsStore.h"
 
 #include <QGuiApplication>
@@ -52,21 +53,6 @@ QString sizedName(const QString& name) {
     return name + QStringLiteral("(%1x%2)").arg(size.width()).arg(size.height());
 }
 
-QList<int> positionWords(const QString& text, const QList<int>& defaults) {
-    static const QRegularExpression separators(QStringLiteral("[, ]+"));
-    const QStringList words = text.split(separators, Qt::SkipEmptyParts);
-    QList<int> values = defaults;
-    for (qsizetype i = 0; i < values.size() && i < words.size(); ++i) {
-        bool ok = false;
-        const int value = words.at(i).toInt(&ok, 10);
-        // Coordinates beyond any widget size are as unreadable as words that are no numbers,
-        // and keep the arithmetic on them within int.
-        if (ok && value >= -QWIDGETSIZE_MAX && value <= QWIDGETSIZE_MAX)
-            values[i] = value;
-    }
-    return values;
-}
-
 void store(QWidget* window, SettingsStore& store) {
     const Qt::WindowStates state = window->windowState();
     int showCmd = SwNormal;
@@ -100,11 +86,11 @@ void load(QWidget* window, SettingsStore& store, Options options) {
     store.readInteger(QStringLiteral("Flags"), 0);
 
     const QString minMaxText = positionText(store, QStringLiteral("MinMaxPos"));
-    positionWords(minMaxText, {0, 0, 0, 0});
+    PropertyText::positionWords(minMaxText, {0, 0, 0, 0});
     const QString normText = positionText(store, QStringLiteral("NormPos"));
-    const QList<int> norm =
-        positionWords(normText, {current.left(), current.top(), current.left() + current.width(),
-                                 current.top() + current.height()});
+    const QList<int> norm = PropertyText::positionWords(
+        normText, {current.left(), current.top(), current.left() + current.width(),
+                   current.top() + current.height()});
 
     const int storedPixelsPerInch =
         store.readInteger(QStringLiteral("PixelsPerInch"), pixelsPerInch());

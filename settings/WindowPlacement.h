@@ -19,10 +19,6 @@ using Options = int;
 // "NormPos" -> "NormPos(1024x768)" for the primary screen's size in pixels.
 QString sizedName(const QString& name);
 
-// The first four words of `text`, split at commas and blanks (a run of them counts as one);
-// a missing or bad word takes its default.
-QList<int> positionWords(const QString& text, const QList<int>& defaults);
-
 void store(QWidget* window, SettingsStore& store);
 void load(QWidget* window, SettingsStore& store, Options options);
 

@@ -1,5 +1,7 @@
 #include "settings/uSetup.h"
 
+#include "settings/SqlDialects.h"
+
 #include "data/UserPrompts.h"
 #include "settings/DesktopShortcut.h"
 #include "settings/FormStorage.h"
@@ -46,8 +48,7 @@ TfSetup::TfSetup(QWidget* parent) : QDialog(parent) {
 
     label(this, "Label1", QStringLiteral("SQL script language:"), {8, 15});
     eSQLLanguage = place(new QComboBox(this), "eSQLLanguage", {112, 13, 129, 21});
-    eSQLLanguage->addItems({QStringLiteral("Ansi SQL"), QStringLiteral("Oracle SQL"),
-                            QStringLiteral("Interbase SQL")});
+    eSQLLanguage->addItems(SqlDialects::Names());
     eSQLLanguage->setCurrentIndex(0);
 
     label(this, "Label2", QStringLiteral("SQL script devider:"), {8, 43});

@@ -3,7 +3,7 @@
 #include "data/Exceptions.h"
 #include "data/TTable.h"
 #include "data/UserPrompts.h"
-#include "grids/RowSelection.h"
+#include "transfer/RowWalk.h"
 
 namespace {
 
@@ -33,15 +33,34 @@ private:
 
 }  // namespace
 
-void BatchRun::RunBatch(TTable& source, RowSelection& selection,
-                        const std::function<int()>& showMapping, const BatchPieces& pieces) {
+bool IsRowsOwnFailure(const std::exception& error) {
+    const auto* engine = dynamic_cast<const EDBEngineError*>(&error);
+    return !engine || (engine->causedByValues() && engine->connectionUsable());
+}
+
+BatchOutcome BatchRun::RunBatch(TTable& source, RowSelection& selection,
+                                const std::function<int()>& showMapping,
+                                const BatchPieces& pieces) {
+    SelectionWalk walk(selection);
+    return RunBatch(source, walk, showMapping, pieces);
+}
+
+BatchOutcome BatchRun::RunBatch(TTable& source, RowWalk& walk,
+                                const std::function<int()>& showMapping,
+                                const BatchPieces& pieces) {
+    BatchOutcome outcome;
     if (m_active)
-        return;
-    if (selection.Count() == 0) {
-        Prompts().message(QStringLiteral("No selected rows in \"From\" !"),
-                          QStringLiteral("No selected rows !"), UserPrompts::Ok,
-                          UserPrompts::Icon::Information);
-        return;
+        return outcome;
+    const int count = walk.count();
+    outcome.rows = count;
+    if (count == 0) {
+        if (pieces.sayNoRows)
+            Prompts().message(QStringLiteral("No selected rows in \"From\" !"),
+                              QStringLiteral("No selected rows !"), UserPrompts::Ok,
+                              UserPrompts::Icon::Information);
+        // Every row of none was visited.
+        outcome.completed = true;
+        return outcome;
     }
     // The dialog and the preparation run their own event loops: a second run must not start
     // from inside them either.
@@ -55,47 +74,70 @@ void BatchRun::RunBatch(TTable& source, RowSelection& selection,
         }
     } reset{m_active};
     if (showMapping() != 1)
-        return;
+        return outcome;
     if (pieces.prepare && !pieces.prepare())
-        return;
+        return outcome;
 
+    outcome.started = true;
     m_stop = false;
     reset.armed = false;
-    BusyScope busy(m_host, m_active, selection.Count());
-    const int count = selection.Count();
-    int i = 0;
-    // The walk tells the table where it goes, so that a sparse selection is read in batches.
-    source.SetBookmarkLookahead([&](int wanted) {
-        std::vector<QByteArray> keys;
-        for (int k = i; k < count && k < i + wanted; ++k)
-            keys.push_back(selection.Item(k));
-        return keys;
-    });
+    BusyScope busy(m_host, m_active, count);
+    walk.begin(source);
     struct EndWalk {
+        RowWalk& walk;
         TTable& table;
-        ~EndWalk() { table.SetBookmarkLookahead(nullptr); }
-    } endWalk{source};
+        ~EndWalk() { walk.end(table); }
+    } endWalk{walk, source};
+    int i = 0;
     for (; i < count; ++i) {
-        source.MoveToBookmark(selection.Item(i));
+        walk.moveTo(source, i);
         m_host.processEvents();
-        if (m_stop || (pieces.extraStop && pieces.extraStop()))
+        if (m_stop || (pieces.extraStop && pieces.extraStop())) {
+            outcome.stopped = true;
             break;
-        if (pieces.skipUnselected && !selection.CurrentRowSelected())
+        }
+        if (pieces.skipUnselected && !walk.currentSelected())
             continue;
         const bool showProgress = i % 10 == 0;
         if (showProgress && !pieces.progressInsideGuard)
-            m_host.showProgress(i, selection.Count(), true);
+            m_host.showProgress(i, count, true);
         try {
             if (showProgress && pieces.progressInsideGuard)
-                m_host.showProgress(i, selection.Count(), false);
+                m_host.showProgress(i, count, false);
             pieces.rowStep(i);
+            ++outcome.rowsDone;
         } catch (const EAbort&) {
             throw;
         } catch (const std::exception& error) {
-            if (pieces.stopAfterError(errorMessage(error)))
+            if (failed(pieces, i, error, outcome))
                 break;
         }
     }
+    outcome.completed = i == count;
     if (pieces.closing)
         pieces.closing();
+    return outcome;
+}
+
+bool BatchRun::failed(const BatchPieces& pieces, int index, const std::exception& error,
+                      BatchOutcome& outcome) {
+    const QString message = errorMessage(error);
+    if (pieces.discardFailedRow)
+        pieces.discardFailedRow();
+    bool stop = true;
+    if (pieces.onRowFailure == RowFailurePolicy::Ask) {
+        stop = pieces.stopAfterError(message);
+    } else {
+        const bool own = IsRowsOwnFailure(error);
+        stop = pieces.onRowFailure == RowFailurePolicy::Stop || !own;
+        if (pieces.rowFailed)
+            pieces.rowFailed(index, message, own, !stop);
+    }
+    if (stop) {
+        outcome.stoppedOnError = true;
+        outcome.error = message;
+    } else {
+        ++outcome.rowsFailed;
+    }
+    return stop;
 }

@@ -79,9 +79,17 @@ void RowTransfer::RowStep(int index) {
         if (interval == 0)
             throw Exception(QStringLiteral("Division by zero"));
         if (static_cast<qint64>(index) % interval == 0)
-            m_target.CommitPendingUpdates();
+            CommitPending();
     }
     InsertTargetRow();
+}
+
+void RowTransfer::CommitPending() {
+    if (m_options.droppedAtCommit)
+        m_target.CommitPendingUpdatesDroppingFailedRows(m_options.droppedAtCommit);
+    else
+        m_target.CommitPendingUpdates();
+    m_lastCommitted = m_lastPosted;
 }
 
 void RowTransfer::InsertTargetRow() {
@@ -90,12 +98,16 @@ void RowTransfer::InsertTargetRow() {
     for (const Pair& pair : m_pairs)
         CarryValue(pair.rule, *pair.source, *pair.target);
     m_target.PostRecord();
+    m_lastPosted = m_source.CurrentBookmark();
 }
 
-bool RowTransfer::StopAfterError(const QString& message) {
+void RowTransfer::DiscardUnfinishedRecord() {
     // A half-filled or rejected record must not be posted later by a cursor move.
     if (m_target.State() == TableState::Insert || m_target.State() == TableState::Edit)
         m_target.CancelRecord();
+}
+
+bool RowTransfer::AskContinue(const QString& message) {
     const UserPrompts::Button answer =
         Prompts().message(QStringLiteral("Can`t insert this row in \"From\" to \"To\":\n\r") +
                               message + QStringLiteral("\n\rContinue ?"),
@@ -110,6 +122,7 @@ BatchPieces RowTransfer::pieces() {
     pieces.skipUnselected = true;
     pieces.progressInsideGuard = true;
     pieces.rowStep = [this](int index) { RowStep(index); };
-    pieces.stopAfterError = [this](const QString& message) { return StopAfterError(message); };
+    pieces.discardFailedRow = [this] { DiscardUnfinishedRecord(); };
+    pieces.stopAfterError = &RowTransfer::AskContinue;
     return pieces;
 }

@@ -16,6 +16,9 @@ struct MoveOptions {
     std::function<bool()> autoCommit;
     // Rows between commits (the whole part of the options' number); 0 fails every row.
     std::function<qint64()> autoCommitInterval;
+    // When set, an auto-commit drops each earlier row whose own values fail, tells it the
+    // failure and writes the rest (a run that skips failed rows); else the commit fails whole.
+    std::function<void(const QString& message)> droppedAtCommit;
 };
 
 // The data move's pieces of a batch run: the type check before it, and per row the auto-commit
@@ -33,8 +36,15 @@ public:
     // Adds one record to the target from the source's current row; on failure nothing of the
     // row stays behind.
     void InsertTargetRow();
-    // Discards the unfinished record and asks "Continue ?"; true stops the run.
-    bool StopAfterError(const QString& message);
+    // Discards the target's unfinished record, if there is one.
+    void DiscardUnfinishedRecord();
+    // Asks "Continue ?"; true stops the run.
+    static bool AskContinue(const QString& message);
+    // The bookmark of the last source row an auto-commit wrote; empty before the first.
+    const QByteArray& LastCommittedSourceRow() const { return m_lastCommitted; }
+    // Commits what is pending as the run's auto-commits do; after it, every posted row is
+    // committed.
+    void CommitPending();
 
     BatchPieces pieces();
 
@@ -55,4 +65,6 @@ private:
     std::vector<Pair> m_pairs;
     bool m_resolved = false;
     bool m_resolvedNoComp = false;
+    QByteArray m_lastPosted;
+    QByteArray m_lastCommitted;
 };

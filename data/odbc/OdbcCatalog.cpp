@@ -1,27 +1,31 @@
 #include "data/odbc/OdbcCatalog.h"
 
 #include "data/Exceptions.h"
+#include "data/odbc/OdbcDialect.h"
 #include "data/odbc/OdbcRead.h"
 #include "data/odbc/OdbcSession.h"
 #include "data/odbc/OdbcTypeMap.h"
 
 #include <sqlext.h>
 #include <QMap>
+#include <algorithm>
 
 namespace OdbcCatalog {
 
 namespace {
 
-// A catalog argument: null for "any", else the text.
-struct Arg {
-    QString text;
-    bool given = false;
-    SQLWCHAR* ptr() const { return given ? OdbcWide(text) : nullptr; }
-    SQLSMALLINT length() const { return given ? SQLSMALLINT(text.size()) : 0; }
-};
-
-Arg arg(const QString& text) {
-    return Arg{text, !text.isNull()};
+// MariaDB's catalogs are its databases, and a null catalog reaches every database the login
+// sees: a table of the same name elsewhere would pass for one of this database.
+QString ownCatalog(OdbcSession& session) {
+    if (OdbcSqlEngine(session.dialect()) != SqlEngine::MySQL)
+        return QString();
+    SQLWCHAR buffer[256];
+    SQLINTEGER length = 0;
+    if (!SQL_SUCCEEDED(SQLGetConnectAttrW(session.dbc(), SQL_ATTR_CURRENT_CATALOG, buffer,
+                                          sizeof buffer - sizeof(SQLWCHAR), &length)) ||
+        length <= 0)
+        return QString();
+    return OdbcString(buffer, length / SQLINTEGER(sizeof(SQLWCHAR)));
 }
 
 bool isSystemName(const OdbcDialect& dialect, const QString& name) {
@@ -34,10 +38,11 @@ bool isTemporal(SQLSMALLINT sqlType) {
            sqlType == SQL_TIMESTAMP;
 }
 
-// Marks columns the database fills in: what the driver describes as auto-unique, and defaults
-// that draw from a sequence. Takes the fraction digits of a time that the catalog left out
-// (MariaDB's driver does for TIME(6) and DATETIME(6)) from the described result.
-void markGenerated(OdbcSession& session, OdbcRelation& relation) {
+// What a query's description says beyond SQLColumns: which columns the database fills in (what
+// the driver describes as auto-unique), and the fraction digits of times where SQLColumns left
+// them out (`digitsReported` false), as MariaDB's driver does.
+void readDescription(OdbcSession& session, OdbcRelation& relation,
+                     const QVector<bool>& digitsReported) {
     OdbcStmt stmt(session.dbc());
     QStringList names;
     for (const OdbcColumn& column : relation.columns)
@@ -47,27 +52,68 @@ void markGenerated(OdbcSession& session, OdbcRelation& relation) {
                         QStringLiteral(" WHERE 1 = 0");
     session.check(SQLPrepareW(stmt.get(), OdbcWide(sql), SQL_NTS), stmt.get());
     for (int i = 0; i < relation.columns.size(); ++i) {
+        OdbcColumn& column = relation.columns[i];
         SQLLEN autoUnique = SQL_FALSE;
         if (SQL_SUCCEEDED(SQLColAttributeW(stmt.get(), SQLUSMALLINT(i + 1),
                                            SQL_DESC_AUTO_UNIQUE_VALUE, nullptr, 0, nullptr,
                                            &autoUnique)) &&
             autoUnique == SQL_TRUE) {
-            relation.columns[i].info.generated = true;
+            column.info.generated = true;
         }
-        OdbcColumn& column = relation.columns[i];
-        if (column.digits >= 0)
-            continue;
-        column.digits = 0;
-        SQLSMALLINT type = 0, digits = 0, nullable = 0;
-        SQLULEN size = 0;
+        SQLSMALLINT digits = 0;
         // SQLite keeps every fraction whatever it declares.
-        if (isTemporal(column.sqlType) && session.dialect().engine != OdbcDialect::Engine::SQLite &&
+        if (!digitsReported[i] && isTemporal(column.sqlType) &&
+            session.dialect().engine != OdbcDialect::Engine::SQLite &&
             SQL_SUCCEEDED(SQLDescribeColW(stmt.get(), SQLUSMALLINT(i + 1), nullptr, 0, nullptr,
-                                          &type, &size, &digits, &nullable))) {
-            column.digits = std::max<SQLSMALLINT>(0, digits);
-            column.info.limits.fractionDigits = std::clamp<int>(column.digits, 0, 6);
+                                          nullptr, nullptr, &digits, nullptr))) {
+            column.digits = digits;
+            column.info.limits.fractionDigits = std::clamp<int>(digits, 0, 6);
         }
     }
+}
+
+// The type as a CREATE TABLE of the same engine reads it: the driver's name with the size,
+// precision or fraction digits SQLColumns reports. SQLite's driver reports the declared text.
+QString declaredType(const OdbcColumn& column, const QString& typeName,
+                     OdbcDialect::Engine engine) {
+    if (engine == OdbcDialect::Engine::SQLite || typeName.contains(QLatin1Char('(')))
+        return typeName;
+    const QString lower = typeName.toLower();
+    QString arguments;
+    switch (column.sqlType) {
+        case SQL_CHAR:
+        case SQL_VARCHAR:
+        case SQL_WCHAR:
+        case SQL_WVARCHAR:
+        case SQL_BINARY:
+        case SQL_VARBINARY:
+            // Types that merely travel as text (intervals, JSON, ...) take no length.
+            if (column.columnSize > 0 &&
+                (lower.contains(QLatin1String("char")) || lower.contains(QLatin1String("binary"))))
+                arguments = QString::number(column.columnSize);
+            break;
+        case SQL_DECIMAL:
+        case SQL_NUMERIC:
+            if (column.columnSize > 0)
+                arguments = QString::number(column.columnSize) + QLatin1Char(',') +
+                            QString::number(std::max<int>(0, column.digits));
+            break;
+        case SQL_TYPE_TIME:
+        case SQL_TIME:
+        case SQL_TYPE_TIMESTAMP:
+        case SQL_TIMESTAMP:
+            if (column.digits > 0)
+                arguments = QString::number(column.digits);
+            break;
+        default:
+            break;
+    }
+    if (arguments.isEmpty())
+        return typeName;
+    // MySQL names the sign after the arguments: DECIMAL(10,2) UNSIGNED.
+    const qsizetype unsignedAt = lower.indexOf(QLatin1String(" unsigned"));
+    const qsizetype at = unsignedAt >= 0 ? unsignedAt : typeName.size();
+    return typeName.left(at) + QLatin1Char('(') + arguments + QLatin1Char(')') + typeName.mid(at);
 }
 
 QVector<int> indicesOf(const OdbcRelation& relation, const QStringList& names) {
@@ -85,30 +131,14 @@ QVector<int> indicesOf(const OdbcRelation& relation, const QStringList& names) {
     return key;
 }
 
-QVector<int> primaryKey(OdbcSession& session, const OdbcRelation& relation, const Arg& catalog,
-                        const Arg& schema) {
-    OdbcStmt stmt(session.dbc());
-    const Arg table = arg(relation.name);
-    session.check(SQLPrimaryKeysW(stmt.get(), catalog.ptr(), catalog.length(), schema.ptr(),
-                                  schema.length(), table.ptr(), table.length()),
-                  stmt.get());
-    QMap<qint64, QString> bySequence;
-    while (SQL_SUCCEEDED(SQLFetch(stmt.get()))) {
-        const QString column = OdbcRead::Text(session, stmt.get(), 4);
-        bySequence.insert(OdbcRead::Integer(session, stmt.get(), 5, bySequence.size() + 1), column);
-    }
-    return indicesOf(relation, bySequence.values());
-}
-
 // The first unique index whose columns are all NOT NULL and comparable.
 QVector<int> uniqueIndex(OdbcSession& session, const OdbcRelation& relation,
-                         const QMap<QString, bool>& notNull, const Arg& catalog,
-                         const Arg& schema) {
+                         const QMap<QString, bool>& notNull) {
     OdbcStmt stmt(session.dbc());
-    const Arg table = arg(relation.name);
     session.check(
-        SQLStatisticsW(stmt.get(), catalog.ptr(), catalog.length(), schema.ptr(), schema.length(),
-                       table.ptr(), table.length(), SQL_INDEX_UNIQUE, SQL_QUICK),
+        SQLStatisticsW(stmt.get(), Arg(relation.catalog), ArgLength(relation.catalog),
+                       Arg(relation.schema), ArgLength(relation.schema), OdbcWide(relation.name),
+                       SQLSMALLINT(relation.name.size()), SQL_INDEX_UNIQUE, SQL_QUICK),
         stmt.get());
     QStringList order;
     QMap<QString, QMap<qint64, QString>> indexes;
@@ -141,13 +171,28 @@ QVector<int> uniqueIndex(OdbcSession& session, const OdbcRelation& relation,
 
 }  // namespace
 
+QStringList PrimaryKey(OdbcSession& session, const OdbcRelation& relation) {
+    OdbcStmt stmt(session.dbc());
+    session.check(SQLPrimaryKeysW(stmt.get(), Arg(relation.catalog), ArgLength(relation.catalog),
+                                  Arg(relation.schema), ArgLength(relation.schema),
+                                  OdbcWide(relation.name), SQLSMALLINT(relation.name.size())),
+                  stmt.get());
+    QMap<qint64, QString> bySequence;
+    while (SQL_SUCCEEDED(SQLFetch(stmt.get()))) {
+        const QString column = OdbcRead::Text(session, stmt.get(), 4);
+        bySequence.insert(OdbcRead::Integer(session, stmt.get(), 5, bySequence.size() + 1), column);
+    }
+    return bySequence.values();
+}
+
 QStringList TableNames(OdbcSession& session, bool systemTables) {
     OdbcStmt stmt(session.dbc());
     const QString types =
         systemTables ? QStringLiteral("'TABLE','SYSTEM TABLE'") : QStringLiteral("'TABLE'");
-    session.check(
-        SQLTablesW(stmt.get(), nullptr, 0, nullptr, 0, nullptr, 0, OdbcWide(types), SQL_NTS),
-        stmt.get());
+    const QString catalog = ownCatalog(session);
+    session.check(SQLTablesW(stmt.get(), Arg(catalog), ArgLength(catalog), nullptr, 0, nullptr, 0,
+                             OdbcWide(types), SQL_NTS),
+                  stmt.get());
     QStringList names;
     SQLRETURN rc;
     while (SQL_SUCCEEDED(rc = SQLFetch(stmt.get()))) {
@@ -167,13 +212,15 @@ OdbcRelation Load(OdbcSession& session, const QString& table) {
     relation.quotedName = dialect.quoted(table);
 
     OdbcStmt stmt(session.dbc());
-    const Arg pattern = arg(dialect.pattern(table));
-    session.check(SQLColumnsW(stmt.get(), nullptr, 0, nullptr, 0, pattern.ptr(), pattern.length(),
-                              nullptr, 0),
+    const QString pattern = dialect.pattern(table);
+    const QString catalog = ownCatalog(session);
+    session.check(SQLColumnsW(stmt.get(), Arg(catalog), ArgLength(catalog), nullptr, 0,
+                              Arg(pattern), ArgLength(pattern), nullptr, 0),
                   stmt.get());
-    Arg catalog, schema;
     bool first = true;
     QMap<QString, bool> notNull;
+    QStringList typeNames;
+    QVector<bool> digitsReported;
     SQLRETURN rc;
     while (SQL_SUCCEEDED(rc = SQLFetch(stmt.get()))) {
         const QString rowCatalog = OdbcRead::Text(session, stmt.get(), 1);
@@ -182,10 +229,10 @@ OdbcRelation Load(OdbcSession& session, const QString& table) {
         if (rowTable != table)
             continue;  // a pattern the driver did not escape
         if (first) {
-            catalog = arg(rowCatalog);
-            schema = arg(rowSchema);
+            relation.catalog = rowCatalog;
+            relation.schema = rowSchema;
             first = false;
-        } else if (rowCatalog != catalog.text || rowSchema != schema.text) {
+        } else if (rowCatalog != relation.catalog || rowSchema != relation.schema) {
             continue;  // the same name in another schema
         }
         OdbcColumn column;
@@ -196,8 +243,10 @@ OdbcRelation Load(OdbcSession& session, const QString& table) {
         const QString typeName = OdbcRead::Text(session, stmt.get(), 6);
         column.columnSize =
             SQLULEN(std::max<qint64>(0, OdbcRead::Integer(session, stmt.get(), 7, 0)));
-        // -1: not reported, which for a time is learnt from the described result.
-        column.digits = SQLSMALLINT(OdbcRead::Integer(session, stmt.get(), 9, -1));
+        const qint64 digits = OdbcRead::Integer(session, stmt.get(), 9, -1);
+        column.digits = SQLSMALLINT(std::max<qint64>(0, digits));
+        digitsReported.append(digits >= 0);
+        typeNames.append(typeName);
         const bool nullable =
             OdbcRead::Integer(session, stmt.get(), 11, SQL_NULLABLE) != SQL_NO_NULLS;
         QString defaultValue = OdbcRead::Text(session, stmt.get(), 13);
@@ -211,6 +260,7 @@ OdbcRelation Load(OdbcSession& session, const QString& table) {
             column.info.generated = true;
         column.hasDefault = !defaultValue.isNull();
         column.info.required = !nullable && defaultValue.isNull();
+        column.info.notNull = !nullable;
         notNull.insert(column.info.name, !nullable);
         relation.columns.append(column);
     }
@@ -220,8 +270,10 @@ OdbcRelation Load(OdbcSession& session, const QString& table) {
         throw EDBEngineError(QStringLiteral("Table does not exist. Table: %1").arg(table),
                              QStringLiteral("42S02"));
 
-    markGenerated(session, relation);
-    for (OdbcColumn& column : relation.columns) {
+    readDescription(session, relation, digitsReported);
+    for (int i = 0; i < relation.columns.size(); ++i) {
+        OdbcColumn& column = relation.columns[i];
+        column.info.declaredType = declaredType(column, typeNames[i], dialect.engine);
         if (column.info.generated) {
             column.info.required = false;
             if (KindOf(column.info.type) == FieldKind::Integer)
@@ -229,9 +281,10 @@ OdbcRelation Load(OdbcSession& session, const QString& table) {
         }
     }
 
-    relation.key = primaryKey(session, relation, catalog, schema);
+    const QStringList key = PrimaryKey(session, relation);
+    relation.key = indicesOf(relation, key);
     if (relation.key.isEmpty())
-        relation.key = uniqueIndex(session, relation, notNull, catalog, schema);
+        relation.key = uniqueIndex(session, relation, notNull);
     if (relation.key.isEmpty()) {
         const bool anyComparable = std::any_of(relation.columns.begin(), relation.columns.end(),
                                                [](const OdbcColumn& c) { return c.comparable; });

@@ -1,9 +1,11 @@
 #include "data/odbc/OdbcChangeWriter.h"
 
+#include "data/DuplicateClause.h"
 #include "data/Exceptions.h"
 #include "data/odbc/OdbcError.h"
 #include "data/odbc/OdbcKey.h"
 #include "data/odbc/OdbcParams.h"
+#include "data/odbc/OdbcRead.h"
 #include "data/odbc/OdbcSession.h"
 
 #include <sqlext.h>
@@ -37,8 +39,8 @@ QVector<int> writtenColumns(const OdbcRelation& relation, const PendingChange& c
 }  // namespace
 
 OdbcChangeWriter::OdbcChangeWriter(OdbcSession& session, const OdbcRelation& relation,
-                                   TUpdateMode mode)
-    : m_session(session), m_relation(relation), m_mode(mode) {}
+                                   TUpdateMode mode, OnDuplicate onDuplicate)
+    : m_session(session), m_relation(relation), m_mode(mode), m_onDuplicate(onDuplicate) {}
 
 void OdbcChangeWriter::apply(const std::vector<const PendingChange*>& changes) {
     const bool nested = m_session.inTransaction();
@@ -102,19 +104,27 @@ SQLHSTMT OdbcChangeWriter::prepared(const QString& sql) {
 
 void OdbcChangeWriter::insertRun(const std::vector<const PendingChange*>& run,
                                  const QVector<int>& columns) {
-    QStringList names, markers;
+    QStringList names, markers, key, others;
     for (int c : columns) {
         names.append(m_relation.columns[c].quoted);
         markers.append(QStringLiteral("?"));
+        if (!m_relation.key.contains(c))
+            others.append(m_relation.columns[c].quoted);
     }
+    for (int c : m_relation.key)
+        key.append(m_relation.columns[c].quoted);
     const QString sql = columns.isEmpty()
                             ? QStringLiteral("INSERT INTO ") + m_relation.quotedName +
                                   QStringLiteral(" DEFAULT VALUES")
                             : QStringLiteral("INSERT INTO ") + m_relation.quotedName +
                                   QStringLiteral(" (") + names.join(QStringLiteral(", ")) +
                                   QStringLiteral(") VALUES (") +
-                                  markers.join(QStringLiteral(", ")) + QLatin1Char(')');
+                                  markers.join(QStringLiteral(", ")) + QLatin1Char(')') +
+                                  DuplicateClause(OdbcSqlEngine(m_session.dialect()), m_onDuplicate,
+                                                  m_relation.name, key, others);
     SQLHSTMT stmt = prepared(sql);
+    if (m_onDuplicate == OnDuplicate::Skip)
+        countDuplicates(run);
     if (run.size() > 1 && !columns.isEmpty() && m_session.dialect().paramArrays &&
         insertArray(stmt, run, columns))
         return;
@@ -126,6 +136,34 @@ void OdbcChangeWriter::insertRun(const std::vector<const PendingChange*>& run,
         params.bind(m_session, one);
         m_session.check(SQLExecute(one), one);
     }
+}
+
+void OdbcChangeWriter::countDuplicates(const std::vector<const PendingChange*>& run) {
+    // The rows a skipping insert leaves out are those whose key is there before it: drivers
+    // count the rows of an insert each in their own way (MariaDB's counts a row it found as
+    // one it wrote), so they are counted first, in the same transaction.
+    QStringList keyNames, tuples;
+    for (int c : m_relation.key)
+        keyNames.append(m_relation.columns[c].quoted);
+    const QString one =
+        QLatin1Char('(') +
+        QStringList(keyNames.size(), QStringLiteral("?")).join(QStringLiteral(", ")) +
+        QLatin1Char(')');
+    OdbcParams params;
+    for (const PendingChange* change : run) {
+        tuples.append(one);
+        for (int c : m_relation.key)
+            params.add(change->values.value(c), m_relation.columns[c]);
+    }
+    const QString sql = QStringLiteral("SELECT COUNT(*) FROM %1 WHERE (%2) IN (%3)")
+                            .arg(m_relation.quotedName, keyNames.join(QStringLiteral(", ")),
+                                 tuples.join(QStringLiteral(", ")));
+    OdbcStmt stmt(m_session.dbc());
+    m_session.check(SQLPrepareW(stmt.get(), OdbcWide(sql), SQL_NTS), stmt.get());
+    params.bind(m_session, stmt.get());
+    m_session.check(SQLExecute(stmt.get()), stmt.get());
+    m_session.check(SQLFetch(stmt.get()), stmt.get());
+    m_skipped += OdbcRead::Integer(m_session, stmt.get(), 1, 0);
 }
 
 // Binds the run column by column (SQL_ATTR_PARAMSET_SIZE) and executes it once. False when the
@@ -259,7 +297,7 @@ void OdbcChangeWriter::execute(const QString& sql, OdbcParams& params) {
     SQLLEN affected = -1;
     m_session.check(SQLRowCount(stmt, &affected), stmt);
     if (affected == 0)
-        throw EDBEngineError(ChangedByOther, QStringLiteral("changed"));
+        throw EDBEngineError(ChangedByOther, QStringLiteral("changed"), true, FailureCause::Values);
     if (affected > 1)
         throw EDBEngineError(
             QStringLiteral("Table %1 has no key and several rows hold the same values: the "

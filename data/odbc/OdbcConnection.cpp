@@ -1,8 +1,10 @@
 #include "data/Exceptions.h"
+#include "data/TableStructure.h"
 #include "data/odbc/OdbcCatalog.h"
 #include "data/odbc/OdbcConnectString.h"
 #include "data/odbc/OdbcCursor.h"
 #include "data/odbc/OdbcDriver.h"
+#include "data/odbc/OdbcSchema.h"
 #include "data/odbc/OdbcSession.h"
 #include "data/odbc/OdbcStatementText.h"
 
@@ -59,6 +61,16 @@ public:
                 m_session->check(rc, stmt.get());
             }
         }
+    }
+
+    SqlEngine engine() const override { return OdbcSqlEngine(m_session->dialect()); }
+
+    QString quoteIdentifier(const QString& name) const override {
+        return m_session->dialect().quoted(name);
+    }
+
+    TableStructure describeTable(const QString& name) override {
+        return OdbcSchema::Describe(*m_session, name);
     }
 
 private:

@@ -1,5 +1,6 @@
 #include "data/odbc/OdbcCursor.h"
 
+#include "data/DuplicateClause.h"
 #include "data/Exceptions.h"
 #include "data/odbc/OdbcChangeWriter.h"
 #include "data/odbc/OdbcKey.h"
@@ -235,6 +236,16 @@ void OdbcCursor::applyChanges(const std::vector<const PendingChange*>& changes, 
     m_anchorPosition = -1;
     if (changes.empty())
         return;
-    OdbcChangeWriter writer(*m_session, m_relation, mode);
+    OdbcChangeWriter writer(*m_session, m_relation, mode, m_onDuplicate);
     writer.apply(changes);
+    m_duplicatesSkipped += writer.skipped();
+}
+
+void OdbcCursor::setOnDuplicate(OnDuplicate policy) {
+    if (policy != OnDuplicate::Fail && m_relation.key.isEmpty())
+        ThrowNoKeyForDuplicates(m_relation.name);
+    // The engine must have a statement for it; asking now refuses before any row is written.
+    DuplicateClause(OdbcSqlEngine(m_session->dialect()), policy, m_relation.name,
+                    {QStringLiteral("k")}, {});
+    m_onDuplicate = policy;
 }

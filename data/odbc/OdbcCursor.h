@@ -24,6 +24,8 @@ public:
     qint64 positionOf(const QByteArray& key) override;
     QVector<int> keyColumns() const override { return m_relation.key; }
     void applyChanges(const std::vector<const PendingChange*>& changes, TUpdateMode mode) override;
+    void setOnDuplicate(OnDuplicate policy) override;
+    qint64 duplicatesSkipped() const override { return m_duplicatesSkipped; }
 
 private:
     bool keyed() const { return !m_relation.key.isEmpty(); }
@@ -50,4 +52,6 @@ private:
     OdbcBlockReader m_block;
     qint64 m_anchorPosition = -1;  // the last row a window read, to go on from there
     QByteArray m_anchorKey;
+    OnDuplicate m_onDuplicate = OnDuplicate::Fail;
+    qint64 m_duplicatesSkipped = 0;
 };

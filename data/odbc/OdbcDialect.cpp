@@ -101,3 +101,16 @@ QString OdbcDialect::checked(const QString& statement, bool& run) const {
     }
     return statement;
 }
+
+SqlEngine OdbcSqlEngine(const OdbcDialect& dialect) {
+    switch (dialect.engine) {
+        case OdbcDialect::Engine::SQLite:
+            return SqlEngine::SQLite;
+        case OdbcDialect::Engine::PostgreSQL:
+            return SqlEngine::PostgreSQL;
+        case OdbcDialect::Engine::MySQL:
+            return SqlEngine::MySQL;
+        default:
+            return SqlEngine::Other;
+    }
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/TableStructure.h"
+
 #include <sql.h>
 
 #include <QString>
@@ -41,3 +43,6 @@ struct OdbcDialect {
     // A statement that makes the session refuse writes, or empty when the engine has none.
     QString readOnlyStatement() const;
 };
+
+// The engine behind a dialect, as the statements that differ between engines name it.
+SqlEngine OdbcSqlEngine(const OdbcDialect& dialect);

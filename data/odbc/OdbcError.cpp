@@ -18,6 +18,7 @@ QString withoutVendorTags(const QString& text) {
 EDBEngineError OdbcEngineError(SQLSMALLINT handleType, SQLHANDLE handle, SQLHDBC dbc) {
     QStringList messages;
     QString firstState;
+    SQLINTEGER firstNative = 0;
     bool lost = false;
     for (SQLSMALLINT record = 1; handle && record <= 8; ++record) {
         SQLWCHAR state[6] = {};
@@ -29,8 +30,10 @@ EDBEngineError OdbcEngineError(SQLSMALLINT handleType, SQLHANDLE handle, SQLHDBC
         if (!SQL_SUCCEEDED(rc))
             break;
         const QString sqlState = OdbcString(state, 5);
-        if (firstState.isEmpty())
+        if (firstState.isEmpty()) {
             firstState = sqlState;
+            firstNative = nativeError;
+        }
         if (sqlState.startsWith(QLatin1String("08")))
             lost = true;
         const QString message = withoutVendorTags(
@@ -45,7 +48,13 @@ EDBEngineError OdbcEngineError(SQLSMALLINT handleType, SQLHANDLE handle, SQLHDBC
     }
     if (messages.isEmpty())
         messages.append(QStringLiteral("The ODBC driver reported an error without a message"));
-    return EDBEngineError(messages.join(QLatin1Char('\n')), firstState, !lost);
+    // SQLite's driver reports every failure as a general error (HY000), with SQLite's own
+    // result code as the native one: a constraint (19), a datatype mismatch (20), a value too
+    // big (18).
+    FailureCause cause = EDBEngineError::CauseOfSqlState(firstState);
+    if (firstState == QLatin1String("HY000") && firstNative >= 18 && firstNative <= 20)
+        cause = FailureCause::Values;
+    return EDBEngineError(messages.join(QLatin1Char('\n')), firstState, !lost, cause);
 }
 
 void OdbcCheck(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, SQLHDBC dbc) {

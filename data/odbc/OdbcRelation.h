@@ -23,6 +23,9 @@ struct OdbcColumn {
 struct OdbcRelation {
     QString name;
     QString quotedName;
+    // Where SQLColumns found the table; null where the driver names none.
+    QString catalog;
+    QString schema;
     QVector<OdbcColumn> columns;
     // Columns of the primary key or of a unique index over NOT NULL columns, in key order.
     // Empty: rows are ordered and found by the values of their comparable columns.

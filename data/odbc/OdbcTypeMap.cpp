@@ -182,6 +182,7 @@ void MapColumn(OdbcColumn& column, const QString& typeName, OdbcDialect::Engine 
             break;
         default:
             info.type = ftString;  // carried as text
+            info.textForm = true;
             break;
     }
 }

@@ -105,7 +105,8 @@ void loadColumns(PgSession& session, PgRelation& relation) {
         (hasGenerated ? "a.attgenerated::text" : "''") +
         QByteArrayLiteral(
             ", pg_catalog.pg_get_expr(d.adbin, d.adrelid), a.attcollation,"
-            "  coll.collprovider::text, coll.collcollate"
+            "  coll.collprovider::text, coll.collcollate,"
+            "  pg_catalog.format_type(a.atttypid, a.atttypmod)"
             " FROM pg_catalog.pg_attribute a"
             " JOIN chain b ON b.attnum = a.attnum"
             " JOIN pg_catalog.pg_type bt ON bt.oid = b.typ AND bt.typtype <> 'd'"
@@ -153,6 +154,9 @@ void loadColumns(PgSession& session, PgRelation& relation) {
         column.info.maxValue = type_.maxValue;
         column.info.generated = autoIncrement || column.generatedStored;
         column.info.required = notNull && !column.hasDefault && !column.info.generated;
+        column.info.declaredType = text(r, row, 12);
+        column.info.notNull = notNull;
+        column.info.textForm = column.kind == PgKind::Other;
 
         if (collation == DefaultCollationOid) {
             if (dbBytewise < 0)
@@ -221,6 +225,12 @@ void chooseKey(PgSession& session, PgRelation& relation) {
 
 }  // namespace
 
+QString listedName(const QString& schema, const QString& name, bool visible) {
+    if (visible)
+        return name;
+    return PgDisplayIdentifier(schema) + QLatin1Char('.') + PgDisplayIdentifier(name);
+}
+
 QStringList tableNames(PgSession& session, bool systemTables) {
     const QByteArray sql = QByteArrayLiteral(
                                "SELECT n.nspname, c.relname, pg_catalog.pg_table_is_visible(c.oid)"
@@ -241,11 +251,7 @@ QStringList tableNames(PgSession& session, bool systemTables) {
     const PGresult* r = result.get();
     QStringList names;
     for (int row = 0; row < PQntuples(r); ++row) {
-        if (flag(r, row, 2))
-            names.append(text(r, row, 1));
-        else
-            names.append(PgDisplayIdentifier(text(r, row, 0)) + QLatin1Char('.') +
-                         PgDisplayIdentifier(text(r, row, 1)));
+        names.append(listedName(text(r, row, 0), text(r, row, 1), flag(r, row, 2)));
     }
     return names;
 }

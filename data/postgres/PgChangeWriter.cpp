@@ -1,5 +1,6 @@
 #include "data/postgres/PgChangeWriter.h"
 
+#include "data/DuplicateClause.h"
 #include "data/Exceptions.h"
 #include "data/postgres/PgCopyIn.h"
 #include "data/postgres/PgError.h"
@@ -29,8 +30,9 @@ void rollbackQuietly(PGconn* conn, bool savepoint) {
 
 }  // namespace
 
-PgChangeWriter::PgChangeWriter(PgSession& session, const PgRelation& relation, TUpdateMode mode)
-    : m_session(session), m_relation(relation), m_mode(mode) {
+PgChangeWriter::PgChangeWriter(PgSession& session, const PgRelation& relation, TUpdateMode mode,
+                               OnDuplicate onDuplicate)
+    : m_session(session), m_relation(relation), m_mode(mode), m_onDuplicate(onDuplicate) {
     for (int c = 0; c < m_relation.columns.size(); ++c) {
         const PgColumn& column = m_relation.columns[c];
         if (column.hasDefault && !column.generatedStored)
@@ -139,11 +141,15 @@ void PgChangeWriter::write(const std::vector<const PendingChange*>& changes) {
         while (end < changes.size() && changes[end]->kind == PendingChange::Insert &&
                sameInsertColumns(change.values, changes[end]->values))
             ++end;
-        if (end - i >= CopyThreshold && !columns.empty()) {
+        const bool staged = m_onDuplicate != OnDuplicate::Fail;
+        if ((end - i >= CopyThreshold || staged) && !columns.empty()) {
             // COPY cannot run inside a pipeline: settle what was sent first.
             pipeline->finish();
             pipeline = std::make_unique<PgPipeline>(m_session);
-            copyInserts(columns, changes, i, end);
+            if (staged)
+                stageInserts(columns, changes, i, end);
+            else
+                copyInserts(columns, changes, i, end);
         } else {
             for (size_t k = i; k < end; ++k)
                 sendInsert(*pipeline, columns, changes[k]->values);
@@ -180,7 +186,13 @@ bool PgChangeWriter::sameInsertColumns(const Row& a, const Row& b) const {
 void PgChangeWriter::copyInserts(const std::vector<int>& columns,
                                  const std::vector<const PendingChange*>& changes, size_t begin,
                                  size_t end) {
-    QByteArray sql = "COPY " + m_relation.quotedName + " (";
+    copyRows(m_relation.quotedName, columns, changes, begin, end);
+}
+
+void PgChangeWriter::copyRows(const QByteArray& table, const std::vector<int>& columns,
+                              const std::vector<const PendingChange*>& changes, size_t begin,
+                              size_t end) {
+    QByteArray sql = "COPY " + table + " (";
     for (size_t k = 0; k < columns.size(); ++k) {
         if (k > 0)
             sql += ", ";
@@ -202,6 +214,42 @@ void PgChangeWriter::copyInserts(const std::vector<int>& columns,
         copy.rowDone();
     }
     copy.finish();
+}
+
+void PgChangeWriter::stageInserts(const std::vector<int>& columns,
+                                  const std::vector<const PendingChange*>& changes, size_t begin,
+                                  size_t end) {
+    // One staging table per table and session, emptied by each commit and after each use.
+    const QByteArray stage = "pg_temp.rowcart_stage_" + QByteArray::number(m_relation.oid);
+    m_session.exec("CREATE TEMP TABLE IF NOT EXISTS " + stage + " (LIKE " + m_relation.quotedName +
+                   ") ON COMMIT DELETE ROWS");
+    copyRows(stage, columns, changes, begin, end);
+
+    QStringList names, key, others;
+    bool overriding = false;
+    for (const int c : columns) {
+        const QString name = QString::fromUtf8(m_relation.columns[c].quoted);
+        names.append(name);
+        overriding = overriding || m_relation.columns[c].identityAlways;
+        bool inKey = false;
+        for (const PgKeyPart& part : m_relation.key)
+            inKey = inKey || part.column == c;
+        if (!inKey)
+            others.append(name);
+    }
+    for (const PgKeyPart& part : m_relation.key)
+        key.append(QString::fromUtf8(m_relation.columns[part.column].quoted));
+    const QString list = names.join(QStringLiteral(", "));
+    const QString sql =
+        QStringLiteral("INSERT INTO %1 (%2)%3 SELECT %2 FROM %4")
+            .arg(QString::fromUtf8(m_relation.quotedName), list,
+                 overriding ? QStringLiteral(" OVERRIDING SYSTEM VALUE") : QString(),
+                 QString::fromUtf8(stage)) +
+        DuplicateClause(SqlEngine::PostgreSQL, m_onDuplicate, m_relation.name, key, others);
+    const PgResultPtr inserted = m_session.exec(sql.toUtf8());
+    if (m_onDuplicate == OnDuplicate::Skip)
+        m_skipped += qint64(end - begin) - QByteArray(PQcmdTuples(inserted.get())).toLongLong();
+    m_session.exec("TRUNCATE " + stage);
 }
 
 void PgChangeWriter::sendInsert(PgPipeline& pipeline, const std::vector<int>& columns,

@@ -15,9 +15,12 @@ class PgSession;
 // is rolled back and the failure thrown.
 class PgChangeWriter {
 public:
-    PgChangeWriter(PgSession& session, const PgRelation& relation, TUpdateMode mode);
+    PgChangeWriter(PgSession& session, const PgRelation& relation, TUpdateMode mode,
+                   OnDuplicate onDuplicate = OnDuplicate::Fail);
 
     void apply(const std::vector<const PendingChange*>& changes);
+    // Insertions left out as duplicates by the last apply().
+    qint64 skipped() const { return m_skipped; }
 
 private:
     // Commits the transaction with this id.
@@ -31,6 +34,13 @@ private:
     bool sameInsertColumns(const Row& a, const Row& b) const;
     void copyInserts(const std::vector<int>& columns,
                      const std::vector<const PendingChange*>& changes, size_t begin, size_t end);
+    // COPY into `table` (quoted) of those columns of the rows from begin to end.
+    void copyRows(const QByteArray& table, const std::vector<int>& columns,
+                  const std::vector<const PendingChange*>& changes, size_t begin, size_t end);
+    // Inserts through a staging table, so that the engine's own ON CONFLICT can decide what a
+    // row whose key is there already does; COPY alone cannot.
+    void stageInserts(const std::vector<int>& columns,
+                      const std::vector<const PendingChange*>& changes, size_t begin, size_t end);
     void sendInsert(PgPipeline& pipeline, const std::vector<int>& columns, const Row& values);
     void sendModify(PgPipeline& pipeline, const PendingChange& change);
     void sendDelete(PgPipeline& pipeline, const PendingChange& change);
@@ -44,4 +54,6 @@ private:
     const PgRelation& m_relation;
     TUpdateMode m_mode;
     std::vector<int> m_defaulted;  // columns whose value an insert may leave out
+    OnDuplicate m_onDuplicate;
+    qint64 m_skipped = 0;
 };

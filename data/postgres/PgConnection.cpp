@@ -1,7 +1,10 @@
 #include "data/postgres/PgConnection.h"
 
 #include "data/Exceptions.h"
+#include "data/TableStructure.h"
 #include "data/postgres/PgCatalog.h"
+#include "data/postgres/PgIdentifier.h"
+#include "data/postgres/PgSchema.h"
 #include "data/postgres/PgScriptRun.h"
 #include "data/postgres/PgSession.h"
 #include "data/postgres/PgStatementText.h"
@@ -94,4 +97,16 @@ void PgConnection::executeStatement(const QString& sql, const QStringList& param
 
 std::unique_ptr<StatementRun> PgConnection::startStatementRun() {
     return std::make_unique<PgScriptRun>(*this, m_session);
+}
+
+SqlEngine PgConnection::engine() const {
+    return SqlEngine::PostgreSQL;
+}
+
+QString PgConnection::quoteIdentifier(const QString& name) const {
+    return QString::fromUtf8(PgQuoteIdentifier(name));
+}
+
+TableStructure PgConnection::describeTable(const QString& name) {
+    return PgSchema::describe(*m_session, name);
 }

@@ -24,6 +24,10 @@ public:
     void executeStatement(const QString& sql, const QStringList& parameters) override;
     std::unique_ptr<StatementRun> startStatementRun() override;
 
+    SqlEngine engine() const override;
+    QString quoteIdentifier(const QString& name) const override;
+    TableStructure describeTable(const QString& name) override;
+
 private:
     // Runs `step` so that its failure inside an open transaction undoes only itself, as a
     // failing statement does on servers that have no aborted-transaction state.

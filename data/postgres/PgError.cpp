@@ -53,7 +53,8 @@ EDBEngineError PgEngineError(PGconn* conn, const PGresult* result) {
         if (message.isEmpty())
             message = PgConnectionMessage(conn);
     }
-    return EDBEngineError(message, state ? QString::fromLatin1(state) : QString(), usable);
+    const QString code = state ? QString::fromLatin1(state) : QString();
+    return EDBEngineError(message, code, usable, EDBEngineError::CauseOfSqlState(code));
 }
 
 void ThrowPgError(PGconn* conn, const PGresult* result) {

@@ -3,6 +3,7 @@
 #include "data/postgres/PgError.h"
 #include "data/postgres/PgHandles.h"
 #include "data/postgres/PgParams.h"
+#include "data/postgres/PgPipelineRead.h"
 #include "data/postgres/PgSession.h"
 
 #include <cstring>
@@ -96,55 +97,47 @@ void PgPipeline::throwLost() {
 }
 
 void PgPipeline::readThroughSync() {
-    int nulls = 0;
-    for (;;) {
-        PgResultPtr result(PQgetResult(m_conn));
-        if (!result) {
-            // One null ends each statement's answers; more in a row mean nothing more comes.
-            if (PQstatus(m_conn) != CONNECTION_OK || ++nulls > 1)
-                throwLost();
-            continue;
-        }
-        nulls = 0;
-        const ExecStatusType status = PQresultStatus(result.get());
-        if (status == PGRES_PIPELINE_SYNC) {
-            --m_syncsDue;
-            return;
-        }
-        if (m_pending.empty()) {
-            fail(EDBEngineError(QStringLiteral("Unexpected answer from the server"), QString(),
-                                false));
+    PgReadThroughSync(
+        m_conn, [this] { return !m_pending.empty(); }, [this](PGresult& result) { take(result); },
+        [this](std::optional<EDBEngineError> why) {
+            if (why)
+                fail(std::move(*why));
             throwLost();
-        }
-        const Pending pending = m_pending.front();
-        m_pending.pop_front();
-        switch (status) {
-            case PGRES_COMMAND_OK:
-            case PGRES_TUPLES_OK:
-                if (pending.expect == Expect::Prepared) {
-                    m_session.rememberStatement(pending.sql, pending.name);
-                } else if (pending.expect == Expect::OneRow) {
-                    const char* affected = PQcmdTuples(result.get());
-                    if (std::strcmp(affected, "1") != 0)
-                        fail(EDBEngineError(
-                            std::strcmp(affected, "0") == 0
-                                ? QStringLiteral("Couldn't perform the edit because another user "
-                                                 "changed the record.")
-                                : QStringLiteral("Couldn't perform the edit because the record is "
-                                                 "not unique."),
-                            QString(), true));
-                }
-                break;
-            case PGRES_PIPELINE_ABORTED:
-                break;
-            default: {
-                EDBEngineError error = PgEngineError(m_conn, result.get());
-                const bool usable = error.connectionUsable();
-                fail(std::move(error));
-                if (!usable || PQstatus(m_conn) != CONNECTION_OK) {
-                    m_active = false;
-                    throw *m_error;
-                }
+        });
+    --m_syncsDue;
+}
+
+void PgPipeline::take(PGresult& answer) {
+    PGresult* const result = &answer;
+    const ExecStatusType status = PQresultStatus(result);
+    const Pending pending = m_pending.front();
+    m_pending.pop_front();
+    switch (status) {
+        case PGRES_COMMAND_OK:
+        case PGRES_TUPLES_OK:
+            if (pending.expect == Expect::Prepared) {
+                m_session.rememberStatement(pending.sql, pending.name);
+            } else if (pending.expect == Expect::OneRow) {
+                const char* affected = PQcmdTuples(result);
+                if (std::strcmp(affected, "1") != 0)
+                    fail(EDBEngineError(
+                        std::strcmp(affected, "0") == 0
+                            ? QStringLiteral("Couldn't perform the edit because another user "
+                                             "changed the record.")
+                            : QStringLiteral("Couldn't perform the edit because the record is "
+                                             "not unique."),
+                        QString(), true));
+            }
+            break;
+        case PGRES_PIPELINE_ABORTED:
+            break;
+        default: {
+            EDBEngineError error = PgEngineError(m_conn, result);
+            const bool usable = error.connectionUsable();
+            fail(std::move(error));
+            if (!usable || PQstatus(m_conn) != CONNECTION_OK) {
+                m_active = false;
+                throw *m_error;
             }
         }
     }

@@ -10,6 +10,7 @@
 class PgParams;
 class PgSession;
 struct pg_conn;
+struct pg_result;
 
 // Statements sent one after another in libpq's pipeline mode, without waiting for each answer.
 // Results are read a batch behind the sending, so neither side waits for the other and neither
@@ -41,6 +42,8 @@ private:
     void enter();
     void sync();
     void readThroughSync();
+    // The result of the first statement whose result is due.
+    void take(pg_result& result);
     void fail(EDBEngineError error);
     [[noreturn]] void throwLost();
 

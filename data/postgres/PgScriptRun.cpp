@@ -3,6 +3,7 @@
 #include "data/postgres/PgConnection.h"
 #include "data/postgres/PgError.h"
 #include "data/postgres/PgHandles.h"
+#include "data/postgres/PgPipelineRead.h"
 #include "data/postgres/PgSession.h"
 #include "data/postgres/PgStatementText.h"
 
@@ -124,43 +125,34 @@ void PgScriptRun::throwLost() {
 }
 
 void PgScriptRun::readThroughSync() {
-    int nulls = 0;
-    for (;;) {
-        PgResultPtr result(PQgetResult(m_conn));
-        if (!result) {
-            // One null ends each statement's answers; more in a row mean nothing more comes.
-            if (PQstatus(m_conn) != CONNECTION_OK || ++nulls > 1)
-                throwLost();
-            continue;
-        }
-        nulls = 0;
-        const ExecStatusType status = PQresultStatus(result.get());
-        if (status == PGRES_PIPELINE_SYNC) {
-            --m_syncsDue;
-            return;
-        }
-        if (m_pending.empty()) {
-            fail(EDBEngineError(QStringLiteral("Unexpected answer from the server"), QString(),
-                                false),
-                 m_count - 1);
+    PgReadThroughSync(
+        m_conn, [this] { return !m_pending.empty(); }, [this](PGresult& result) { take(result); },
+        [this](std::optional<EDBEngineError> why) {
+            if (why)
+                fail(std::move(*why), m_count - 1);
             throwLost();
-        }
-        const qint64 index = m_pending.front();
-        m_pending.pop_front();
-        switch (status) {
-            case PGRES_COMMAND_OK:
-            case PGRES_TUPLES_OK:
-            case PGRES_EMPTY_QUERY:
-            case PGRES_PIPELINE_ABORTED:
-                break;
-            default: {
-                EDBEngineError error = PgEngineError(m_conn, result.get());
-                const bool usable = error.connectionUsable();
-                fail(std::move(error), index);
-                if (!usable || PQstatus(m_conn) != CONNECTION_OK) {
-                    m_active = false;
-                    throw *m_error;
-                }
+        });
+    --m_syncsDue;
+}
+
+void PgScriptRun::take(PGresult& answer) {
+    PGresult* const result = &answer;
+    const ExecStatusType status = PQresultStatus(result);
+    const qint64 index = m_pending.front();
+    m_pending.pop_front();
+    switch (status) {
+        case PGRES_COMMAND_OK:
+        case PGRES_TUPLES_OK:
+        case PGRES_EMPTY_QUERY:
+        case PGRES_PIPELINE_ABORTED:
+            break;
+        default: {
+            EDBEngineError error = PgEngineError(m_conn, result);
+            const bool usable = error.connectionUsable();
+            fail(std::move(error), index);
+            if (!usable || PQstatus(m_conn) != CONNECTION_OK) {
+                m_active = false;
+                throw *m_error;
             }
         }
     }

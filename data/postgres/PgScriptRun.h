@@ -11,6 +11,7 @@
 class PgConnection;
 class PgSession;
 struct pg_conn;
+struct pg_result;
 
 // A script run on a PostgreSQL connection. Inside the run's own transaction, single INSERT,
 // UPDATE and DELETE statements are sent in libpq's pipeline mode without waiting for each
@@ -35,6 +36,8 @@ private:
     void send(const QByteArray& text, qint64 index);
     void sync();
     void readThroughSync();
+    // The result of the first statement whose result is due.
+    void take(pg_result& result);
     void fail(EDBEngineError error, qint64 index);
     [[noreturn]] void throwLost();
 

@@ -1,5 +1,6 @@
 #include "data/postgres/PgTableCursor.h"
 
+#include "data/DuplicateClause.h"
 #include "data/Exceptions.h"
 #include "data/KeyCodec.h"
 #include "data/postgres/PgChangeWriter.h"
@@ -354,8 +355,15 @@ void PgTableCursor::applyChanges(const std::vector<const PendingChange*>& change
     m_windowKeys.clear();
     if (changes.empty())
         return;
-    PgChangeWriter writer(*m_session, m_relation, mode);
+    PgChangeWriter writer(*m_session, m_relation, mode, m_onDuplicate);
     writer.apply(changes);
+    m_duplicatesSkipped += writer.skipped();
+}
+
+void PgTableCursor::setOnDuplicate(OnDuplicate policy) {
+    if (policy != OnDuplicate::Fail && m_relation.keyMode != PgKeyMode::Columns)
+        ThrowNoKeyForDuplicates(m_relation.name);
+    m_onDuplicate = policy;
 }
 
 QVector<int> PgTableCursor::keyColumns() const {

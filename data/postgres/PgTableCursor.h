@@ -22,6 +22,8 @@ public:
     qint64 positionOf(const QByteArray& key) override;
     QVector<int> keyColumns() const override;
     void applyChanges(const std::vector<const PendingChange*>& changes, TUpdateMode mode) override;
+    void setOnDuplicate(OnDuplicate policy) override;
+    qint64 duplicatesSkipped() const override { return m_duplicatesSkipped; }
 
     const PgRelation& relation() const { return m_relation; }
 
@@ -58,4 +60,6 @@ private:
     // The keys of the window last read by position, from m_windowStart on, in key order.
     qint64 m_windowStart = 0;
     std::vector<QByteArray> m_windowKeys;
+    OnDuplicate m_onDuplicate = OnDuplicate::Fail;
+    qint64 m_duplicatesSkipped = 0;
 };

@@ -1,3 +1,4 @@
+#include "data/DuplicateClause.h"
 #include "data/Exceptions.h"
 #include "data/FieldConvert.h"
 #include "data/KeyCodec.h"
@@ -80,18 +81,25 @@ void SqliteTable::applyInsert(const PendingChange& change) {
     }
     Insert& insert = *m_lastInsert;
     if (!insert.stmt) {
-        QStringList names, params;
+        QStringList names, params, others;
         for (int c = 0; c < columns; ++c) {
             if (m_mask[static_cast<size_t>(c)] == '1') {
                 names.append(m_quoted[c]);
                 params.append(QStringLiteral("?"));
+                if (!m_keyColumns.contains(c))
+                    others.append(m_quoted[c]);
             }
         }
-        const QString sql = names.isEmpty()
-                                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_table)
-                                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                      .arg(m_table, names.join(QStringLiteral(", ")),
-                                           params.join(QStringLiteral(", ")));
+        QStringList key;
+        for (int c : m_keyColumns)
+            key.append(m_quoted[c]);
+        const QString sql =
+            names.isEmpty()
+                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_table)
+                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                          .arg(m_table, names.join(QStringLiteral(", ")),
+                               params.join(QStringLiteral(", "))) +
+                      DuplicateClause(SqlEngine::SQLite, m_onDuplicate, m_table, key, others);
         insert.stmt = PrepareSqlite(m_db, sql);
         insert.rooms.resize(static_cast<size_t>(names.size()));
     }
@@ -113,6 +121,17 @@ void SqliteTable::applyInsert(const PendingChange& change) {
             ThrowSqliteError(m_db, rc);
     }
     step(stmt);
+    if (m_onDuplicate == OnDuplicate::Skip && sqlite3_changes(m_db) == 0)
+        ++m_duplicatesSkipped;
+}
+
+void SqliteTable::setOnDuplicate(OnDuplicate policy) {
+    if (policy != OnDuplicate::Fail && m_keyColumns.isEmpty())
+        ThrowNoKeyForDuplicates(m_table);
+    // The inserts' statements say what a duplicate does.
+    m_inserts.clear();
+    m_lastInsert = nullptr;
+    m_onDuplicate = policy;
 }
 
 QString SqliteTable::keyMatch(int& parameter) const {
@@ -195,7 +214,7 @@ void SqliteTable::applyModify(const PendingChange& change, TUpdateMode mode) {
     }
     step(stmt.get());
     if (sqlite3_changes(m_db) != 1)
-        throw EDBEngineError(ChangedByOther, QStringLiteral("changed"));
+        throw EDBEngineError(ChangedByOther, QStringLiteral("changed"), true, FailureCause::Values);
 }
 
 void SqliteTable::applyDelete(const PendingChange& change) {
@@ -205,5 +224,5 @@ void SqliteTable::applyDelete(const PendingChange& change) {
     bindKey(stmt.get(), 1, change.key);
     step(stmt.get());
     if (sqlite3_changes(m_db) != 1)
-        throw EDBEngineError(ChangedByOther, QStringLiteral("changed"));
+        throw EDBEngineError(ChangedByOther, QStringLiteral("changed"), true, FailureCause::Values);
 }

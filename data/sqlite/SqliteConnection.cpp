@@ -1,6 +1,7 @@
 #include "data/Exceptions.h"
 #include "data/sqlite/SqliteDriver.h"
 #include "data/sqlite/SqliteHandles.h"
+#include "data/sqlite/SqliteSchema.h"
 #include "data/sqlite/SqliteTable.h"
 
 #include <QFileInfo>
@@ -72,6 +73,14 @@ public:
         }
     }
 
+    SqlEngine engine() const override { return SqlEngine::SQLite; }
+    QString quoteIdentifier(const QString& name) const override {
+        return QuoteSqliteIdentifier(name);
+    }
+    TableStructure describeTable(const QString& name) override {
+        return SqliteSchema::Describe(m_db.get(), name);
+    }
+
 private:
     SqliteDb m_db;
 };
@@ -92,6 +101,19 @@ std::unique_ptr<DriverConnection> OpenSqliteConnection(const ConnectRequest& req
                 .arg(info.absoluteFilePath()),
             QString(), false);
     }
+    // How long to wait for a lock another connection holds, in milliseconds.
+    int busyTimeout = 5000;
+    const QString wait = request.params.value(QStringLiteral("BUSY TIMEOUT"));
+    if (!wait.isEmpty()) {
+        bool ok = false;
+        busyTimeout = wait.trimmed().toInt(&ok);
+        if (!ok || busyTimeout < 0) {
+            throw EDBEngineError(
+                QStringLiteral("Alias '%1': BUSY TIMEOUT is a number of milliseconds, not '%2'")
+                    .arg(request.aliasName, wait),
+                QString(), false);
+        }
+    }
     // A missing file is an error, not a new empty database.
     const int flags =
         (request.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
@@ -104,7 +126,7 @@ std::unique_ptr<DriverConnection> OpenSqliteConnection(const ConnectRequest& req
                          QStringLiteral("Cannot open database file '%1'")
                              .arg(QFileInfo(path).absoluteFilePath()));
     }
-    sqlite3_busy_timeout(db.get(), 5000);
+    sqlite3_busy_timeout(db.get(), busyTimeout);
     sqlite3_extended_result_codes(db.get(), 1);
     // Opening is lazy: read the schema now so that a file that is no database fails here.
     const int check =

@@ -2,9 +2,9 @@
 
 #include "data/Exceptions.h"
 #include "data/KeyCodec.h"
+#include "data/sqlite/SqliteSchema.h"
 #include "data/sqlite/SqliteTypes.h"
 
-#include <QRegularExpression>
 #include <algorithm>
 #include <iterator>
 
@@ -59,63 +59,13 @@ void appendKeyValue(KeyCodec& codec, sqlite3_stmt* stmt, int column) {
 
 SqliteTable::SqliteTable(sqlite3* db, const QString& name, bool readOnly)
     : m_db(db), m_table(QuoteSqliteIdentifier(name)), m_readOnly(readOnly) {
-    SqliteStmt schema = PrepareSqlite(
-        db, QStringLiteral("SELECT sql FROM sqlite_schema WHERE type = 'table' AND name = ?1"));
-    const QByteArray utf8Name = name.toUtf8();
-    sqlite3_bind_text(schema.get(), 1, utf8Name.constData(), utf8Name.size(), SQLITE_TRANSIENT);
-    int rc = sqlite3_step(schema.get());
-    if (rc != SQLITE_ROW) {
-        if (rc != SQLITE_DONE)
-            ThrowSqliteError(db, rc);
-        throw EDBEngineError(QStringLiteral("Table does not exist. Table: %1").arg(name),
-                             QString());
-    }
-    static const QRegularExpression autoinc(QStringLiteral("\\bAUTOINCREMENT\\b"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    const bool autoIncrement = autoinc
-                                   .match(QString::fromUtf8(reinterpret_cast<const char*>(
-                                       sqlite3_column_text(schema.get(), 0))))
-                                   .hasMatch();
-
-    SqliteStmt info =
-        PrepareSqlite(db, QStringLiteral("SELECT name, type, \"notnull\", dflt_value, pk, hidden "
-                                         "FROM pragma_table_xinfo(?1)"));
-    sqlite3_bind_text(info.get(), 1, utf8Name.constData(), utf8Name.size(), SQLITE_TRANSIENT);
-    QVector<QPair<int, QString>> keyColumns;
-    QVector<QPair<int, int>> keyIndexes;
-    while ((rc = sqlite3_step(info.get())) == SQLITE_ROW) {
-        if (sqlite3_column_int(info.get(), 5) != 0)
-            continue;  // generated or hidden columns are derived, never written
-        const QString column =
-            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 0)));
-        const QString declared =
-            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 1)));
-        const bool notNull = sqlite3_column_int(info.get(), 2) != 0;
-        const bool hasDefault = sqlite3_column_type(info.get(), 3) != SQLITE_NULL;
-        const int pk = sqlite3_column_int(info.get(), 4);
-        const bool rowidAlias = pk == 1 && declared.trimmed().compare(QLatin1String("INTEGER"),
-                                                                      Qt::CaseInsensitive) == 0;
-        ColumnInfo column_info =
-            SqliteTypes::MapColumn(column, declared, autoIncrement && rowidAlias);
-        column_info.required = notNull && !hasDefault && !rowidAlias;
-        if (rowidAlias)
-            column_info.generated = true;
-        m_columns.append(column_info);
-        m_quoted.append(QuoteSqliteIdentifier(column));
-        if (pk > 0) {
-            keyColumns.append({pk, QuoteSqliteIdentifier(column)});
-            keyIndexes.append({pk, static_cast<int>(m_columns.size()) - 1});
-        }
-    }
-    if (rc != SQLITE_DONE)
-        ThrowSqliteError(db, rc);
-
-    std::sort(keyColumns.begin(), keyColumns.end());
-    for (const auto& key : keyColumns)
-        m_keyExprs.append(key.second);
-    std::sort(keyIndexes.begin(), keyIndexes.end());
-    for (const auto& key : keyIndexes)
-        m_keyColumns.append(key.second);
+    SqliteSchema::Columns read = SqliteSchema::ReadColumns(db, name);
+    m_columns = std::move(read.columns);
+    for (const ColumnInfo& column : m_columns)
+        m_quoted.append(QuoteSqliteIdentifier(column.name));
+    m_keyColumns = read.primaryKey;
+    for (int c : m_keyColumns)
+        m_keyExprs.append(m_quoted[c]);
     if (m_keyExprs.isEmpty()) {
         // No primary key: the rowid, under whichever of its names no column took.
         for (const char* alias : {"rowid", "_rowid_", "oid"}) {

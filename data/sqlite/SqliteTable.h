@@ -25,6 +25,8 @@ public:
     QVector<int> keyColumns() const override { return m_keyColumns; }
     void applyChanges(const std::vector<const PendingChange*>& changes, TUpdateMode mode) override;
     bool writesPackedInserts() const override { return true; }
+    void setOnDuplicate(OnDuplicate policy) override;
+    qint64 duplicatesSkipped() const override { return m_duplicatesSkipped; }
 
 private:
     sqlite3_stmt* cached(SqliteStmt& slot, const QString& sql);
@@ -74,4 +76,6 @@ private:
     Insert* m_lastInsert = nullptr;
     std::string m_lastMask;
     std::vector<RowCodec::PackedValue> m_packedValues;  // of the row being inserted
+    OnDuplicate m_onDuplicate = OnDuplicate::Fail;
+    qint64 m_duplicatesSkipped = 0;
 };

@@ -1,10 +1,10 @@
 #include "tests/app/MainWindowFixture.h"
 
-#include "app/ActionToolBar.h"
 #include "app/AnchorPanel.h"
 #include "data/TDatabase.h"
 #include "data/TSession.h"
 #include "data/TTable.h"
+#include "grids/ActionToolBar.h"
 #include "grids/RecordGrid.h"
 #include "grids/RecordNavigator.h"
 #include "script/uSQL.h"
@@ -77,12 +77,12 @@ TEST_F(StartState, SidesAreConfiguredAsTheirRolesNeed) {
     EXPECT_EQ(window().ses().SessionName(), QStringLiteral("ses"));
     EXPECT_EQ(window().dbFrom().DatabaseName(), QStringLiteral("dbFrom"));
     EXPECT_EQ(window().dbFrom().SessionName(), QStringLiteral("ses"));
-    EXPECT_TRUE(window().dbFrom().ReadOnly);
+    EXPECT_TRUE(window().dbFrom().ReadOnly());
     EXPECT_EQ(TSession::Find(QStringLiteral("ses"))->FindDatabase(QStringLiteral("dbFrom")),
               &window().dbFrom());
     EXPECT_EQ(window().dbTo().DatabaseName(), QStringLiteral("dbTo"));
     EXPECT_EQ(TSession::Default().FindDatabase(QStringLiteral("dbTo")), &window().dbTo());
-    EXPECT_FALSE(window().dbTo().ReadOnly);
+    EXPECT_FALSE(window().dbTo().ReadOnly());
     for (TDatabase* db : {&window().dbFrom(), &window().dbTo()}) {
         EXPECT_TRUE(db->LoginPrompt);
         EXPECT_TRUE(db->KeepConnection);
@@ -90,13 +90,13 @@ TEST_F(StartState, SidesAreConfiguredAsTheirRolesNeed) {
     }
     EXPECT_EQ(window().tFrom().DatabaseName(), QStringLiteral("dbFrom"));
     EXPECT_EQ(window().tFrom().SessionName(), QStringLiteral("ses"));
-    EXPECT_TRUE(window().tFrom().ReadOnly);
-    EXPECT_FALSE(window().tFrom().CachedUpdates);
+    EXPECT_TRUE(window().tFrom().ReadOnly());
+    EXPECT_FALSE(window().tFrom().CachedUpdates());
     EXPECT_EQ(window().tTo().DatabaseName(), QStringLiteral("dbTo"));
     EXPECT_EQ(window().tTo().SessionName(), QStringLiteral("Default"));
-    EXPECT_FALSE(window().tTo().ReadOnly);
-    EXPECT_TRUE(window().tTo().CachedUpdates);
-    EXPECT_EQ(window().tTo().UpdateMode, upWhereChanged);
+    EXPECT_FALSE(window().tTo().ReadOnly());
+    EXPECT_TRUE(window().tTo().CachedUpdates());
+    EXPECT_EQ(window().tTo().UpdateMode(), upWhereChanged);
     EXPECT_EQ(c().dbgFrom->table(), &window().tFrom());
     EXPECT_EQ(c().dbgTo->table(), &window().tTo());
     EXPECT_EQ(c().DBNavigator1->table(), &window().tFrom());

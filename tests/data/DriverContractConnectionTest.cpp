@@ -24,8 +24,8 @@ TEST_P(DriverContract, DisconnectClosesTablesAndARefusedCloseStopsIt) {
     auto a = MakeTable(QStringLiteral("dbTo"), QStringLiteral("A"));
     auto b = MakeTable(QStringLiteral("dbTo"), QStringLiteral("B"));
     QStringList events;
-    a->AfterClose = [&](TTable&) { events << QStringLiteral("A closed"); };
-    b->BeforeClose = [&](TTable&) { throw EAbort(); };
+    a->SetAfterClose([&](TTable&) { events << QStringLiteral("A closed"); });
+    b->SetBeforeClose([&](TTable&) { throw EAbort(); });
     bool disconnected = false;
     m_db->AfterDisconnect = [&](TDatabase&) { disconnected = true; };
     a->OpenTable();
@@ -35,7 +35,7 @@ TEST_P(DriverContract, DisconnectClosesTablesAndARefusedCloseStopsIt) {
     EXPECT_TRUE(b->Active());
     EXPECT_FALSE(disconnected);
 
-    b->BeforeClose = nullptr;
+    b->SetBeforeClose(nullptr);
     a->OpenTable();
     m_db->Disconnect();
     EXPECT_FALSE(a->Active());
@@ -129,12 +129,12 @@ TEST_P(DriverContract, TransactionsCommitAndRollBack) {
 TEST_P(DriverContract, ReadOnlyConnectionRefusesWrites) {
     createItems(QStringLiteral("ITEMS"), {1});
     auto source = MakeDatabase(QStringLiteral("dbFrom"), QStringLiteral("T"));
-    source->ReadOnly = true;
+    source->SetReadOnly(true);
     source->Connect();
     EXPECT_THROW(source->ExecuteStatement(QStringLiteral("DELETE FROM \"ITEMS\"")), EDBEngineError);
     auto t = MakeTable(QStringLiteral("dbFrom"), QStringLiteral("ITEMS"));
-    t->ReadOnly = true;
-    t->CachedUpdates = false;
+    t->SetReadOnly(true);
+    t->SetCachedUpdates(false);
     t->OpenTable();
     EXPECT_EQ(t->RecordCount(), 1);
     EXPECT_THROW(t->StartInsert(), EDatabaseError);

@@ -36,7 +36,7 @@ TEST_P(DriverContract, PlaceholderLikeNamesTouchExactlyTheIntendedRows) {
                  {Day, QStringLiteral("DATE")}},
                 {Key});
     auto t = MakeTable(QStringLiteral("dbTo"), Table);
-    t->UpdateMode = upWhereAll;
+    t->SetUpdateMode(upWhereAll);
     t->OpenTable();
     insertRow(*t, 1, 0, QStringLiteral("one"));
     insertRow(*t, 2, 1, QStringLiteral("two"));

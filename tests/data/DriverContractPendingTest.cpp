@@ -286,7 +286,7 @@ namespace {
 TEST_P(DriverContract, WithoutCachedUpdatesEachPostIsWrittenAtOnce) {
     createItems(QStringLiteral("ITEMS"), {1, 2});
     auto t = MakeTable(QStringLiteral("dbTo"), QStringLiteral("ITEMS"));
-    t->CachedUpdates = false;
+    t->SetCachedUpdates(false);
     t->OpenTable();
     insertItem(*t, 3, QStringLiteral("three"));
     EXPECT_FALSE(t->HasPendingUpdates());
@@ -305,6 +305,43 @@ TEST_P(DriverContract, WithoutCachedUpdatesEachPostIsWrittenAtOnce) {
     } catch (const EDatabaseError& e) {
         EXPECT_EQ(e.message(), QStringLiteral("Not in cached update mode"));
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_P(DriverContract, DuplicateKeysAreSkippedOrUpdatedByTheEnginesOwnStatement) {
+    createItems(QStringLiteral("ITEMS"), {1, 2, 3});
+    auto t = MakeTable(QStringLiteral("dbTo"), QStringLiteral("ITEMS"));
+    t->OpenTable();
+    const QStringList before = columnTexts(QStringLiteral("ITEMS"), QStringLiteral("NAME"));
+    t->SetOnDuplicate(OnDuplicate::Skip);
+    // Enough rows for the engines' paths of many rows (parameter arrays, COPY) too.
+    for (int id = 2; id <= 60; ++id)
+        insertItem(*t, id, QStringLiteral("new %1").arg(id));
+    t->CommitPendingUpdates();
+    EXPECT_EQ(t->DuplicatesSkipped(), 2);
+    EXPECT_EQ(t->CommittedInsertions(), 57);
+    QStringList names = columnTexts(QStringLiteral("ITEMS"), QStringLiteral("NAME"));
+    ASSERT_EQ(names.size(), 60);
+    EXPECT_EQ(names.mid(0, 3), before);
+
+    t->SetOnDuplicate(OnDuplicate::Update);
+    insertItem(*t, 3, QStringLiteral("changed"));
+    insertItem(*t, 61, QStringLiteral("sixty-one"));
+    t->CommitPendingUpdates();
+    names = columnTexts(QStringLiteral("ITEMS"), QStringLiteral("NAME"));
+    ASSERT_EQ(names.size(), 61);
+    EXPECT_EQ(names[2], QStringLiteral("changed"));
+    EXPECT_EQ(t->DuplicatesSkipped(), 2);
+
+    // Without a key a row that is there already cannot be told from a new one.
+    createTable(QStringLiteral("LOOSE"), {{QStringLiteral("V"), QStringLiteral("VARCHAR(10)")}},
+                {});
+    auto loose = MakeTable(QStringLiteral("dbTo"), QStringLiteral("LOOSE"));
+    loose->OpenTable();
+    EXPECT_THROW(loose->SetOnDuplicate(OnDuplicate::Skip), EDatabaseError);
 }
 
 }  // namespace

@@ -49,8 +49,8 @@ std::unique_ptr<TTable> MakeTable(const QString& databaseName, const QString& ta
     table->SetDatabaseName(databaseName);
     table->SetSessionName(session);
     table->SetTableName(tableName);
-    table->CachedUpdates = true;
-    table->UpdateMode = upWhereChanged;
+    table->SetCachedUpdates(true);
+    table->SetUpdateMode(upWhereChanged);
     return table;
 }
 

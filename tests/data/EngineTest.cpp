@@ -92,15 +92,15 @@ TEST(AliasConfig, FirstStartCreatesTheDemoAliases) {
     EXPECT_EQ(aliases, QStringList({"DEMO", "WORK"}));
 
     auto demo = MakeDatabase(QStringLiteral("dbFrom"), QStringLiteral("DEMO"));
-    demo->ReadOnly = true;
+    demo->SetReadOnly(true);
     QStringList tables;
     demo->ReadTableList(tables);
     EXPECT_EQ(tables, QStringList({"CUSTOMERS", "ORDERS", "PRODUCTS"}));
     auto work = MakeDatabase(QStringLiteral("dbTo"), QStringLiteral("WORK"));
     for (const QString& name : tables) {
         auto source = MakeTable(QStringLiteral("dbFrom"), name);
-        source->ReadOnly = true;
-        source->CachedUpdates = false;
+        source->SetReadOnly(true);
+        source->SetCachedUpdates(false);
         source->OpenTable();
         EXPECT_GE(source->RecordCount(), 200) << name.toStdString();
         auto target = MakeTable(QStringLiteral("dbTo"), name);
@@ -113,7 +113,7 @@ TEST(AliasConfig, FirstStartCreatesTheDemoAliases) {
     }
     // Some values are missing, some names carry apostrophes.
     auto customers = MakeTable(QStringLiteral("dbFrom"), QStringLiteral("CUSTOMERS"));
-    customers->ReadOnly = true;
+    customers->SetReadOnly(true);
     customers->OpenTable();
     int nulls = 0, apostrophes = 0;
     for (customers->MoveFirst(); !customers->AtEnd(); customers->MoveNext()) {

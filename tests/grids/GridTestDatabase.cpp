@@ -60,7 +60,7 @@ std::unique_ptr<TTable> GridTestDatabase::openSource(const QString& table) {
     auto result = std::make_unique<TTable>();
     result->SetDatabaseName(m_alias);
     result->SetTableName(table);
-    result->ReadOnly = true;
+    result->SetReadOnly(true);
     result->OpenTable();
     return result;
 }
@@ -69,8 +69,8 @@ std::unique_ptr<TTable> GridTestDatabase::openTarget(const QString& table) {
     auto result = std::make_unique<TTable>();
     result->SetDatabaseName(m_alias);
     result->SetTableName(table);
-    result->CachedUpdates = true;
-    result->UpdateMode = upWhereChanged;
+    result->SetCachedUpdates(true);
+    result->SetUpdateMode(upWhereChanged);
     result->OpenTable();
     return result;
 }

@@ -287,7 +287,7 @@ TEST(InsertStatementNaN, FailsItsRowInEveryDialect) {
     TTable table;
     table.SetDatabaseName(QStringLiteral("dbTo"));
     table.SetTableName(QStringLiteral("n"));
-    table.ReadOnly = true;
+    table.SetReadOnly(true);
     table.OpenTable();
     for (const D dialect : {D::Ansi, D::Oracle, D::Interbase}) {
         QString text;
@@ -391,7 +391,7 @@ TEST(InsertStatementDecimals, DropTheZerosEndingTheirFraction) {
     TTable table;
     table.SetDatabaseName(QStringLiteral("dbTo"));
     table.SetTableName(QStringLiteral("d"));
-    table.ReadOnly = true;
+    table.SetReadOnly(true);
     table.OpenTable();
     QStringList written;
     for (table.MoveFirst(); !table.AtEnd(); table.MoveNext()) {

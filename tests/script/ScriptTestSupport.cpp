@@ -52,7 +52,7 @@ std::unique_ptr<TTable> ScriptTestDatabase::open(const QString& table) {
     auto result = std::make_unique<TTable>();
     result->SetDatabaseName(QStringLiteral("scriptdb"));
     result->SetTableName(table);
-    result->ReadOnly = true;
+    result->SetReadOnly(true);
     result->OpenTable();
     return result;
 }

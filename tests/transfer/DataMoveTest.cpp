@@ -1,7 +1,7 @@
 #include "tests/support/ValuePrint.h"
 #include "tests/transfer/DataMoveFixture.h"
 
-#include "app/ActionToolBar.h"
+#include "grids/ActionToolBar.h"
 #include "app/AnchorPanel.h"
 #include "data/TField.h"
 #include "data/TTable.h"

@@ -62,10 +62,10 @@ HopResult MoveInProcess(Engine from, const QString& sourceTable, Engine to,
                         const QString& targetTable, bool typed) {
     TDatabase sourceDb, targetDb;
     TTable source, target;
-    sourceDb.ReadOnly = true;
-    source.ReadOnly = true;
-    target.CachedUpdates = true;
-    target.UpdateMode = upWhereChanged;
+    sourceDb.SetReadOnly(true);
+    source.SetReadOnly(true);
+    target.SetCachedUpdates(true);
+    target.SetUpdateMode(upWhereChanged);
     open(sourceDb, source, from, sourceTable, QStringLiteral("random_from"));
     open(targetDb, target, to, targetTable, QStringLiteral("random_to"));
     RowSelection selection;

@@ -40,12 +40,14 @@ bool HasTool(const QString& program) {
 }
 
 QStringList RowFailures(const QString& err) {
-    static const QRegularExpression question(
-        QStringLiteral("(?:Can`t insert this row in \"From\" to \"To\":\\n|Error: )"
-                       "(.*?)\\n(?:Continue|Abort) \\?"),
-        QRegularExpression::DotMatchesEverythingOption);
+    // A message runs over lines up to the next row's, or the run's summary.
+    static const QRegularExpression failure(
+        QStringLiteral("^(?:Row [^\\n]*? (?:skipped|failed): |Skipped at commit: )(.*?)"
+                       "(?=\\n(?:Row [^\\n]*? (?:skipped|failed): |Skipped at commit: |Stopped: |"
+                       "\\d+ rows moved|\\d+ statements written)|\\n?\\z)"),
+        QRegularExpression::DotMatchesEverythingOption | QRegularExpression::MultilineOption);
     QStringList messages;
-    for (auto it = question.globalMatch(err); it.hasNext();)
+    for (auto it = failure.globalMatch(err); it.hasNext();)
         messages.append(it.next().captured(1));
     return messages;
 }

@@ -19,8 +19,8 @@ ToolOutcome RunTool(const QString& program, const QStringList& arguments,
                     const QByteArray& input = {}, const QMap<QString, QString>& environment = {});
 bool HasTool(const QString& program);
 
-// The messages of the rows a move or a script run failed, in the order of the rows: each as the
-// per-row question ("Continue ?", "Abort ?") put it.
+// The messages of the rows a move or a script run failed, in the order of the rows, as the
+// command line reports each ("Row id = 3 skipped: ...").
 QStringList RowFailures(const QString& err);
 
 // One INSERT of a generated script, cut at its divider line, with the ID its row has.

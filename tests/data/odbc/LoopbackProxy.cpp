@@ -105,6 +105,8 @@ void LoopbackProxy::run() {
                 if (side == 0 && m_budget >= 0) {
                     m_budget -= got;
                     if (m_budget < 0) {
+                        // Said before the pair closes: the client sees the close at once.
+                        m_cut = true;
                         cutNow = true;
                         alive = false;
                         break;
@@ -118,7 +120,6 @@ void LoopbackProxy::run() {
                 closePair(p);
         }
         if (cutNow) {
-            m_cut = true;
             for (const Pair& p : kept)
                 closePair(p);
             kept.clear();

@@ -1,4 +1,5 @@
 #include "data/TField.h"
+#include "data/Temporal.h"
 #include "tests/data/EngineFixture.h"
 
 namespace {
@@ -61,6 +62,34 @@ TEST_P(OdbcTypes, EngineColumnTypesMapOntoFieldTypes) {
         EXPECT_EQ(FieldTypeName(t->FieldAt(i + 1)->FieldType()), FieldTypeName(types[i].second))
             << types[i].first.toStdString();
     }
+}
+
+// A time stamp keeps the fraction digits its column declares, which MariaDB's driver leaves out
+// of SQLColumns.
+TEST_P(OdbcTypes, TimeStampsKeepTheFractionTheirColumnDeclares) {
+    static const QMap<QString, QString> types = {
+        {QStringLiteral("OdbcPostgreSQL"), QStringLiteral("timestamp(3)")},
+        {QStringLiteral("OdbcMariaDB"), QStringLiteral("DATETIME(3)")}};
+    if (!types.contains(harness().name()))
+        GTEST_SKIP() << "SQLite declares no fraction digits";
+    createTable(QStringLiteral("STAMPS"),
+                {{QStringLiteral("ID"), QStringLiteral("INTEGER")},
+                 {QStringLiteral("AT"), types.value(harness().name())}},
+                {QStringLiteral("ID")});
+    TimeStamp stamp;
+    stamp.date = QDate(2024, 2, 29);
+    stamp.usec = (10 * 3600 + 11 * 60 + 12) * UsecPerSecond + 345000;
+    auto t = MakeTable(QStringLiteral("dbTo"), QStringLiteral("STAMPS"));
+    t->OpenTable();
+    EXPECT_EQ(t->FieldAt(1)->Info().limits.fractionDigits, 3);
+    t->StartInsert();
+    t->FieldAt(0)->WriteNumber(1);
+    t->FieldAt(1)->SetValue(QVariant::fromValue(stamp));
+    t->PostRecord();
+    t->CommitPendingUpdates();
+    t->CloseTable();
+    t->OpenTable();
+    EXPECT_EQ(t->FieldAt(1)->Value().value<TimeStamp>(), stamp);
 }
 
 }  // namespace

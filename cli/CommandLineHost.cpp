@@ -1,4 +1,4 @@
-#include "app/CommandLineHost.h"
+#include "cli/CommandLineHost.h"
 
 #include <csignal>
 #include <cstdio>
@@ -61,8 +61,9 @@ void CommandLineHost::draw(int position, int count) {
     const int filled = count > 0 ? static_cast<int>(qint64(width) * position / count) : 0;
     const QByteArray bar = QByteArray(filled, '#') + QByteArray(width - filled, '-');
     const double left = rate > 0 ? (count - position) / rate : 0;
-    std::fprintf(stderr, "\r[%s] %d/%d  %.0f rows/s  %d:%02d left\033[K", bar.constData(), position,
-                 count, rate, static_cast<int>(left) / 60, static_cast<int>(left) % 60);
+    std::fprintf(stderr, "\r%s%s[%s] %d/%d  %.0f rows/s  %d:%02d left\033[K", m_label.constData(),
+                 m_label.isEmpty() ? "" : " ", bar.constData(), position, count, rate,
+                 static_cast<int>(left) / 60, static_cast<int>(left) % 60);
     std::fflush(stderr);
     m_drawn = true;
 }

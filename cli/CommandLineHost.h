@@ -15,6 +15,8 @@ public:
     CommandLineHost& operator=(const CommandLineHost&) = delete;
 
     void setRun(BatchRun* run) { m_run = run; }
+    // Said before the progress: which of a copy's tables the run is on.
+    void setLabel(const QString& label) { m_label = label.toLocal8Bit(); }
     // Whether Ctrl+C was pressed since the host was made.
     static bool interrupted();
 
@@ -31,4 +33,5 @@ private:
     QElapsedTimer m_started;
     QElapsedTimer m_sinceDraw;
     bool m_drawn = false;
+    QByteArray m_label;
 };

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "data/Driver.h"
+
 #include <QPair>
+#include <QStringList>
 #include <QString>
 #include <QVector>
 
@@ -32,6 +35,14 @@ struct JobOptions {
     QVector<QPair<QString, QString>> maps;
     qint64 commitEvery = 0;
     bool typed = false;
+    // --on-error skip: a row that fails is passed over; else it stops the job.
+    bool skipFailedRows = false;
+    // --on-duplicate: what a row whose key the target holds already does.
+    OnDuplicate onDuplicate = OnDuplicate::Fail;
+    // --create: a target table that is not there is made from the source's structure.
+    bool create = false;
+    // copy: the tables named with --tables; empty for every table of the source.
+    QStringList tables;
     bool dryRun = false;
     bool quiet = false;
     int dialect = 0;
@@ -45,3 +56,4 @@ struct JobOptions {
 int RunMoveJob(const JobOptions& options, CommandLinePrompts& prompts);
 int RunScriptJob(const JobOptions& options, CommandLinePrompts& prompts);
 int RunExecJob(const JobOptions& options, CommandLinePrompts& prompts);
+int RunCopyJob(const JobOptions& options, CommandLinePrompts& prompts);

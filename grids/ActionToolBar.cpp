@@ -1,4 +1,4 @@
-#include "app/ActionToolBar.h"
+#include "grids/ActionToolBar.h"
 
 #include <QAction>
 #include <QFrame>

@@ -1,4 +1,4 @@
-#include "app/CommandLinePrompts.h"
+#include "cli/CommandLinePrompts.h"
 
 #include "data/Exceptions.h"
 
@@ -48,21 +48,11 @@ void PrintError(const QString& text) {
     std::fflush(stderr);
 }
 
-UserPrompts::Button CommandLinePrompts::message(const QString& text, const QString& caption,
+UserPrompts::Button CommandLinePrompts::message(const QString& text, const QString&,
                                                 Buttons buttons, Icon) {
     PrintError(text);
     if (!(buttons & (Yes | No)))
         return (buttons & Ok) ? Ok : Cancel;
-    // The two per-row questions ask in opposite senses: "Continue ?" goes on with Yes,
-    // "Abort ?" with No.
-    if (caption == QLatin1String("Continue ?")) {
-        ++m_rowFailures;
-        return m_skip ? Yes : No;
-    }
-    if (caption == QLatin1String("Abort ?")) {
-        ++m_rowFailures;
-        return m_skip ? No : Yes;
-    }
     return No;
 }
 

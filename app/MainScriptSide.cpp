@@ -1,4 +1,4 @@
-#include "script/MainScriptSide.h"
+#include "app/MainScriptSide.h"
 
 #include "app/MainLayout.h"
 #include "app/uMain.h"
@@ -67,8 +67,7 @@ QString MainScriptSide::sourceTableName() {
     return m_main.controls().eFromTable->currentText();
 }
 
-void GenerateScript() {
-    TfMain& main = *fMain;
+void GenerateScript(TfMain& main) {
     MainScriptSide side(main);
     ScriptGeneration generation(main.tFrom(), main.mapping(), side);
     main.batchRun().RunBatch(

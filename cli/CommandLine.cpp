@@ -1,9 +1,10 @@
-#include "app/CommandLine.h"
+#include "cli/CommandLine.h"
 
-#include "app/CommandLineJobs.h"
-#include "app/CommandLinePrompts.h"
-#include "app/ProgramVersion.h"
+#include "cli/CommandLineJobs.h"
+#include "cli/CommandLinePrompts.h"
+#include "cli/ProgramVersion.h"
 #include "data/Exceptions.h"
+#include "settings/SqlDialects.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -18,6 +19,7 @@ const char* const OverviewHelp =
     "\n"
     "Commands:\n"
     "  move    copy rows of a table into a table of another database\n"
+    "  copy    copy tables of a database into another, creating what is missing\n"
     "  script  write an INSERT script of a table's rows\n"
     "  exec    run a script against a database in one transaction\n"
     "\n"
@@ -35,9 +37,24 @@ const char* const MoveHelp =
     "  --commit-every N      commit every N rows (0, the default: one commit at the end)\n"
     "  --typed               carry values by type, without comparing field types\n"
     "  --on-error stop|skip  a row that fails stops the job (default) or is skipped\n"
+    "  --on-duplicate error|skip|update\n"
+    "                        a row whose key the target holds fails (default), is left out,\n"
+    "                        or updates the row there; skip resumes a stopped job\n"
+    "  --create              make the target table from the source's when it is not there\n"
     "  --dry-run             run inside a transaction that is rolled back\n"
     "  --password-file FILE  passwords of the logins, one a line (only its owner may read it)\n"
     "  --quiet               no progress and no summary\n";
+
+const char* const CopyHelp =
+    "Usage: rowcart copy FROM_ALIAS TO_ALIAS [OPTIONS]\n"
+    "Copies tables under their names, each after the tables its foreign keys reference.\n"
+    "\n"
+    "  --tables A,B,...      these tables (default: every table of FROM_ALIAS)\n"
+    "  --create              make the tables that are not there from the source's structure;\n"
+    "                        their unique indexes and foreign keys follow the rows\n"
+    "  --on-duplicate error|skip|update, --commit-every N, --on-error stop|skip, --typed,\n"
+    "  --dry-run, --password-file FILE, --quiet\n"
+    "                        as for move, for every table\n";
 
 const char* const ScriptHelp =
     "Usage: rowcart script FROM_ALIAS:TABLE TARGET_TABLE --dialect ansi|oracle|interbase "
@@ -72,6 +89,8 @@ const char* helpOf(const QString& command) {
         return ScriptHelp;
     if (command == QLatin1String("exec"))
         return ExecHelp;
+    if (command == QLatin1String("copy"))
+        return CopyHelp;
     return OverviewHelp;
 }
 
@@ -80,7 +99,6 @@ struct Parsed {
     QStringList positional;
     JobOptions job;
     bool help = false;
-    bool skip = false;
     QString passwordFile;
 };
 
@@ -106,6 +124,7 @@ Parsed parse(const QStringList& args) {
     const bool isMove = parsed.command == QLatin1String("move");
     const bool isScript = parsed.command == QLatin1String("script");
     const bool isExec = parsed.command == QLatin1String("exec");
+    const bool isCopy = parsed.command == QLatin1String("copy");
     bool dialectGiven = false;
     for (int i = 1; i < args.size(); ++i) {
         QString option = args[i];
@@ -139,21 +158,37 @@ Parsed parse(const QStringList& args) {
                 throw UsageError{QStringLiteral("--map %1: expected SOURCE=TARGET").arg(pair)};
             parsed.job.maps.append({pair.left(equals), pair.mid(equals + 1)});
         } else if (option == QLatin1String("--commit-every")) {
-            allowed(isMove || isScript);
+            allowed(isMove || isScript || isCopy);
             parsed.job.commitEvery = parseCount(option, value());
         } else if (option == QLatin1String("--typed")) {
-            allowed(isMove);
+            allowed(isMove || isCopy);
             parsed.job.typed = true;
         } else if (option == QLatin1String("--on-error")) {
-            allowed(isMove || isScript);
+            allowed(isMove || isScript || isCopy);
             const QString choice = value();
             if (choice != QLatin1String("stop") && choice != QLatin1String("skip"))
                 throw UsageError{
                     QStringLiteral("--on-error takes stop or skip, not %1").arg(choice)};
-            parsed.skip = choice == QLatin1String("skip");
+            parsed.job.skipFailedRows = choice == QLatin1String("skip");
         } else if (option == QLatin1String("--dry-run")) {
-            allowed(isMove);
+            allowed(isMove || isCopy);
             parsed.job.dryRun = true;
+        } else if (option == QLatin1String("--create")) {
+            allowed(isMove || isCopy);
+            parsed.job.create = true;
+        } else if (option == QLatin1String("--on-duplicate")) {
+            allowed(isMove || isCopy);
+            const QString choice = value();
+            const QStringList choices{QStringLiteral("error"), QStringLiteral("skip"),
+                                      QStringLiteral("update")};
+            if (!choices.contains(choice))
+                throw UsageError{
+                    QStringLiteral("--on-duplicate takes error, skip or update, not %1")
+                        .arg(choice)};
+            parsed.job.onDuplicate = static_cast<OnDuplicate>(choices.indexOf(choice));
+        } else if (option == QLatin1String("--tables")) {
+            allowed(isCopy);
+            parsed.job.tables = value().split(QLatin1Char(','), Qt::SkipEmptyParts);
         } else if (option == QLatin1String("--quiet") || option == QLatin1String("-q")) {
             parsed.job.quiet = true;
         } else if (option == QLatin1String("--password-file")) {
@@ -161,12 +196,10 @@ Parsed parse(const QStringList& args) {
         } else if (option == QLatin1String("--dialect")) {
             allowed(isScript);
             const QString name = value().toLower();
-            const QStringList names{QStringLiteral("ansi"), QStringLiteral("oracle"),
-                                    QStringLiteral("interbase")};
-            if (!names.contains(name))
+            parsed.job.dialect = SqlDialects::FromWord(name);
+            if (parsed.job.dialect < 0)
                 throw UsageError{
                     QStringLiteral("--dialect takes ansi, oracle or interbase, not %1").arg(name)};
-            parsed.job.dialect = static_cast<int>(names.indexOf(name));
             dialectGiven = true;
         } else if (option == QLatin1String("--divider")) {
             allowed(isScript || isExec);
@@ -187,6 +220,9 @@ Parsed parse(const QStringList& args) {
     if (isMove) {
         splitTableArgument(parsed.positional[0], parsed.job.fromAlias, parsed.job.fromTable);
         splitTableArgument(parsed.positional[1], parsed.job.toAlias, parsed.job.toTable);
+    } else if (isCopy) {
+        parsed.job.fromAlias = parsed.positional[0];
+        parsed.job.toAlias = parsed.positional[1];
     } else if (isScript) {
         splitTableArgument(parsed.positional[0], parsed.job.fromAlias, parsed.job.fromTable);
         parsed.job.toTable = parsed.positional[1];
@@ -201,7 +237,7 @@ Parsed parse(const QStringList& args) {
 
 bool isCommand(const QString& word) {
     return word == QLatin1String("move") || word == QLatin1String("script") ||
-           word == QLatin1String("exec");
+           word == QLatin1String("exec") || word == QLatin1String("copy");
 }
 
 }  // namespace
@@ -249,7 +285,7 @@ int RunCommandLine(int argc, char* argv[]) {
         QStringList passwords;
         if (!parsed.passwordFile.isEmpty())
             passwords = ReadPasswordFile(parsed.passwordFile);
-        CommandLinePrompts prompts(parsed.skip, passwords);
+        CommandLinePrompts prompts(passwords);
         SetPrompts(&prompts);
         struct Uninstall {
             ~Uninstall() { SetPrompts(nullptr); }
@@ -258,6 +294,8 @@ int RunCommandLine(int argc, char* argv[]) {
             rc = RunMoveJob(parsed.job, prompts);
         else if (parsed.command == QLatin1String("script"))
             rc = RunScriptJob(parsed.job, prompts);
+        else if (parsed.command == QLatin1String("copy"))
+            rc = RunCopyJob(parsed.job, prompts);
         else
             rc = RunExecJob(parsed.job, prompts);
     } catch (const UsageError& e) {

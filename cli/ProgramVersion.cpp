@@ -1,4 +1,4 @@
-#include "app/ProgramVersion.h"
+#include "cli/ProgramVersion.h"
 
 #include "data/odbc/OdbcHandles.h"
 

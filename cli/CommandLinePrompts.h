@@ -4,15 +4,14 @@
 
 #include <QStringList>
 
-// The questions of a run without a window: messages go to standard error, the per-row
-// questions are answered by the command's --on-error choice, and a login's password comes
-// from the password file or from the terminal without echo. Nothing else is ever asked.
+// The questions of a run without a window: messages go to standard error, and a login's
+// password comes from the password file or from the terminal without echo. The runs are told
+// what to do with a failed row (--on-error) and ask nothing; a question is answered No.
 class CommandLinePrompts : public UserPrompts {
 public:
     // `passwords` are handed out one per login, in the order the logins are asked; the last
     // one serves every later login. Empty: the terminal is asked.
-    CommandLinePrompts(bool skipFailedRows, QStringList passwords)
-        : m_skip(skipFailedRows), m_passwords(std::move(passwords)) {}
+    explicit CommandLinePrompts(QStringList passwords) : m_passwords(std::move(passwords)) {}
 
     Button message(const QString& text, const QString& caption, Buttons buttons,
                    Icon icon) override;
@@ -21,16 +20,12 @@ public:
     std::optional<QString> saveFileName(const FileRequest& request) override;
     int execDialog(QObject& dialog) override;
 
-    // Per-row failures reported so far.
-    int rowFailures() const { return m_rowFailures; }
     // The alias being connected, named in the terminal's password question.
     void setAliasForLogin(const QString& alias) { m_alias = alias; }
 
 private:
-    bool m_skip;
     QStringList m_passwords;
     int m_nextPassword = 0;
-    int m_rowFailures = 0;
     QString m_alias;
 };
 

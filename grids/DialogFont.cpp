@@ -1,4 +1,4 @@
-#include "app/DialogFont.h"
+#include "grids/DialogFont.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>

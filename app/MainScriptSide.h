@@ -30,3 +30,7 @@ private:
     TfMain& m_main;
     QElapsedTimer m_sinceRepaint;
 };
+
+// The handler of "Generate SQL..": a batch run over the main window's selected source rows
+// that writes into its SQL window.
+void GenerateScript(TfMain& main);

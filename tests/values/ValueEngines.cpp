@@ -1,4 +1,4 @@
-#include "tests/values/ValueEngines.h"
+#include "tests/values/ValueSuite.h"
 
 #include "data/Driver.h"
 #include "data/Exceptions.h"
@@ -8,21 +8,12 @@
 #include "data/TTable.h"
 #include "tests/data/odbc/OdbcTestSupport.h"
 #include "tests/support/PgTestServer.h"
-#include "tests/values/EngineLiterals.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <QFile>
 
 namespace {
-
-// An alias's section of the alias file.
-QByteArray section(const QString& alias, const QMap<QString, QString>& keys) {
-    QByteArray text = "\n[" + alias.toUtf8() + "]\n";
-    for (auto it = keys.begin(); it != keys.end(); ++it)
-        text += (it.key() + QLatin1Char('=') + it.value() + QLatin1Char('\n')).toUtf8();
-    return text;
-}
 
 struct SqliteFile {
     explicit SqliteFile(const QString& path) {
@@ -38,8 +29,49 @@ struct SqliteFile {
             throw Exception(message + QStringLiteral(" in ") + sql.left(200));
         }
     }
+    void check(int rc) const {
+        if (rc != SQLITE_OK && rc != SQLITE_DONE)
+            throw Exception(QString::fromUtf8(sqlite3_errmsg(db)));
+    }
     sqlite3* db = nullptr;
 };
+
+int bindText(sqlite3_stmt* stmt, int parameter, const QByteArray& utf8) {
+    return sqlite3_bind_text64(stmt, parameter, utf8.constData(), sqlite3_uint64(utf8.size()),
+                               SQLITE_TRANSIENT, SQLITE_UTF8);
+}
+
+// A value as SQLite keeps it: numbers as integers or doubles, a decimal as the integer or double
+// it reads as, memos as text whatever their bytes, dates and times as ISO text.
+int bindSqlite(sqlite3_stmt* stmt, int parameter, const ColumnSpec& column, const QVariant& value) {
+    const int type = value.userType();
+    if (!value.isValid())
+        return sqlite3_bind_null(stmt, parameter);
+    if (type == QMetaType::Bool || type == QMetaType::LongLong)
+        return sqlite3_bind_int64(stmt, parameter, value.toLongLong());
+    if (type == QMetaType::Double)
+        return sqlite3_bind_double(stmt, parameter, value.toDouble());
+    if (type == QMetaType::QByteArray) {
+        const QByteArray bytes = value.toByteArray();
+        if (column.kind == Kind::Memo)
+            return bindText(stmt, parameter, bytes);
+        // A null pointer would bind NULL, not the empty blob.
+        return sqlite3_bind_blob64(stmt, parameter, bytes.isEmpty() ? "" : bytes.constData(),
+                                   sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT);
+    }
+    if (type == QMetaType::QDate)
+        return bindText(stmt, parameter, IsoDate(value.toDate()).toUtf8());
+    if (type == qMetaTypeId<TimeOfDay>())
+        return bindText(stmt, parameter, IsoTime(value.value<TimeOfDay>()).toUtf8());
+    if (type == qMetaTypeId<TimeStamp>())
+        return bindText(stmt, parameter, IsoStamp(value.value<TimeStamp>()).toUtf8());
+    bool whole = false;
+    const qlonglong integer = value.toString().toLongLong(&whole);
+    if (column.kind == Kind::Decimal)
+        return whole ? sqlite3_bind_int64(stmt, parameter, integer)
+                     : sqlite3_bind_double(stmt, parameter, value.toString().toDouble());
+    return bindText(stmt, parameter, value.toString().toUtf8());
+}
 
 QString insertSql(const QString& table, const QVector<ColumnSpec>& columns,
                   const QStringList& values) {
@@ -50,18 +82,11 @@ QString insertSql(const QString& table, const QVector<ColumnSpec>& columns,
         .arg(table, names.join(QStringLiteral(", ")), values.join(QStringLiteral(", ")));
 }
 
-}  // namespace
-
-namespace {
-
 // Closes the connections and removes the files at the end of the run.
 class EnginesEnvironment : public ::testing::Environment {
 public:
-    void TearDown() override {
-        delete engines;
-        engines = nullptr;
-    }
-    ValueEngines* engines = nullptr;
+    void TearDown() override { engines.reset(); }
+    std::unique_ptr<ValueEngines> engines;
 };
 
 }  // namespace
@@ -70,21 +95,20 @@ ValueEngines& ValueEngines::instance() {
     static auto* environment = static_cast<EnginesEnvironment*>(
         ::testing::AddGlobalTestEnvironment(new EnginesEnvironment));
     if (!environment->engines)
-        environment->engines = new ValueEngines;
+        environment->engines.reset(new ValueEngines);
     return *environment->engines;
 }
 
 ValueEngines::ValueEngines() {
-    SqliteFile(sqlitePath()).exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+    SqliteFile(file(QStringLiteral("values.db"))).exec(QStringLiteral("PRAGMA journal_mode=WAL"));
     m_keys[int(Engine::Sqlite)] = {{QStringLiteral("DRIVER"), QStringLiteral("SQLITE")},
                                    {QStringLiteral("PATH"), QStringLiteral("values.db")}};
     if (!PgTestServer::available()) {
         m_missing[int(Engine::Postgres)] = QStringLiteral("no PostgreSQL test server");
     } else {
-        // The test executable's own database, dropped at the end of the run.
+        // The test executable's own database, dropped at the end of the run. Ansi scripts write
+        // dates day first, as the tests' British locale does.
         m_keys[int(Engine::Postgres)] = PgTestServer::aliasKeys(PgTestServer::sharedDatabase());
-        // Ansi scripts write dates day first, as the tests' British locale does; a zone away
-        // from UTC (+05:30, RuleCase.h) shows a time stamp read in the wrong one.
         m_keys[int(Engine::Postgres)].insert(
             QStringLiteral("OPTIONS"),
             QStringLiteral("-c datestyle=ISO,DMY -c timezone=Asia/Kolkata"));
@@ -92,28 +116,29 @@ ValueEngines::ValueEngines() {
     m_missing[int(Engine::Mariadb)] = OdbcTestSupport::mariadbUnavailable();
     if (m_missing[int(Engine::Mariadb)].isEmpty())
         m_keys[int(Engine::Mariadb)] = OdbcTestSupport::mariadbKeys(QStringLiteral("values"));
-    writeAliases();
-}
 
-ValueEngines::~ValueEngines() = default;
-
-void ValueEngines::writeAliases() {
-    QFile file(aliasFile());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw Exception(QStringLiteral("Cannot write ") + aliasFile());
+    QFile aliases(file(QStringLiteral("aliases.conf")));
+    if (!aliases.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw Exception(QStringLiteral("Cannot write ") + aliases.fileName());
     for (Engine engine : {Engine::Sqlite, Engine::Postgres, Engine::Mariadb}) {
-        if (missing(engine).isEmpty())
-            file.write(section(alias(engine), keys(engine)));
+        if (!missing(engine).isEmpty())
+            continue;
+        aliases.write("\n[" + alias(engine).toUtf8() + "]\n");
+        for (auto it = keys(engine).begin(); it != keys(engine).end(); ++it)
+            aliases.write((it.key() + QLatin1Char('=') + it.value() + QLatin1Char('\n')).toUtf8());
     }
-    file.close();
-    QFile password(passwordFile());
+    aliases.close();
+    // The command line's logins: the servers trust loopback.
+    QFile password(file(QStringLiteral("passwords")));
     password.open(QIODevice::WriteOnly | QIODevice::Truncate);
     password.write("any\n");
     password.close();
     password.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    qputenv("ROWCART_ALIASES", aliasFile().toUtf8());
+    qputenv("ROWCART_ALIASES", aliases.fileName().toUtf8());
     TSession::ReloadAliases();
 }
+
+ValueEngines::~ValueEngines() = default;
 
 QString ValueEngines::missing(Engine engine) const {
     if (int(engine) > int(Engine::Mariadb))
@@ -126,44 +151,28 @@ QString ValueEngines::alias(Engine engine) const {
     return int(engine) <= int(Engine::Mariadb) ? QLatin1String(names[int(engine)]) : QString();
 }
 
-QString ValueEngines::aliasFile() const {
-    return m_dir.filePath(QStringLiteral("aliases.conf"));
-}
-
-QString ValueEngines::passwordFile() const {
-    return m_dir.filePath(QStringLiteral("passwords"));
-}
-
-QString ValueEngines::sqlitePath() const {
-    return m_dir.filePath(QStringLiteral("values.db"));
-}
-
 DriverConnection& ValueEngines::connection(Engine engine) {
     std::unique_ptr<DriverConnection>& held = m_connections[int(engine)];
-    if (!held) {
-        if (engine == Engine::Postgres) {
-            held = PgTestServer::open(keys(engine));
-        } else {
-            ConnectRequest request;
-            request.aliasName = alias(engine);
-            request.params = keys(engine);
-            held = OpenDriverConnection(request);
-        }
+    if (!held && engine == Engine::Postgres) {
+        held = PgTestServer::open(keys(engine));
+    } else if (!held) {
+        ConnectRequest request;
+        request.aliasName = alias(engine);
+        request.params = keys(engine);
+        held = OpenDriverConnection(request);
     }
     return *held;
 }
 
-void ValueEngines::exec(Engine engine, const QString& sql) {
-    if (engine == Engine::Sqlite)
-        SqliteFile(sqlitePath()).exec(sql);
-    else
-        connection(engine).executeStatement(sql, {});
-}
-
 void ValueEngines::recreate(Engine engine, const QString& table,
                             const QVector<ColumnSpec>& columns) {
-    exec(engine, QStringLiteral("DROP TABLE IF EXISTS ") + table);
-    exec(engine, CreateTableSql(engine, table, columns));
+    for (const QString& sql : {QStringLiteral("DROP TABLE IF EXISTS ") + table,
+                               CreateTableSql(engine, table, columns)}) {
+        if (engine == Engine::Sqlite)
+            SqliteFile(file(QStringLiteral("values.db"))).exec(sql);
+        else
+            connection(engine).executeStatement(sql, {});
+    }
 }
 
 void ValueEngines::fill(Engine engine, const QString& table, const QVector<ColumnSpec>& columns,
@@ -180,60 +189,47 @@ void ValueEngines::fill(Engine engine, const QString& table, const QVector<Colum
         db.commitTransaction();
         return;
     }
-    const SqliteFile file(sqlitePath());
+    const SqliteFile sqlite(file(QStringLiteral("values.db")));
     const QString sql =
         insertSql(table, columns, QStringList(columns.size() + 1, QStringLiteral("?")));
     sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(file.db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK)
-        throw Exception(QString::fromUtf8(sqlite3_errmsg(file.db)));
-    file.exec(QStringLiteral("BEGIN"));
+    sqlite.check(sqlite3_prepare_v2(sqlite.db, sql.toUtf8().constData(), -1, &stmt, nullptr));
+    sqlite.exec(QStringLiteral("BEGIN"));
     for (const ValueRow& row : rows) {
         sqlite3_bind_int64(stmt, 1, row.id);
         for (int i = 0; i < columns.size(); ++i)
-            BindSqlite(stmt, i + 2, columns[i], row.values.value(i));
-        if (sqlite3_step(stmt) != SQLITE_DONE)
-            throw Exception(QString::fromUtf8(sqlite3_errmsg(file.db)));
+            bindSqlite(stmt, i + 2, columns[i], row.values.value(i));
+        sqlite.check(sqlite3_step(stmt));
         sqlite3_reset(stmt);
     }
     sqlite3_finalize(stmt);
-    file.exec(QStringLiteral("COMMIT"));
+    sqlite.exec(QStringLiteral("COMMIT"));
 }
 
-QVector<ValueRow> ValueEngines::read(Engine engine, const QString& table) {
+void ValueEngines::open(TDatabase& db, TTable& table, Engine engine, const QString& name) {
     static int serial = 0;
-    const QString name = QStringLiteral("values_read_%1").arg(++serial);
-    TDatabase db;
-    db.SetDatabaseName(name);
+    const QString databaseName = QStringLiteral("values_%1").arg(++serial);
+    db.SetDatabaseName(databaseName);
     db.SetAliasName(alias(engine));
     db.LoginPrompt = false;  // the alias's own user, on a server that trusts loopback
+    table.SetDatabaseName(databaseName);
+    table.SetTableName(name);
+    table.OpenTable();
+}
+
+QVector<ValueRow> ValueEngines::read(Engine engine, const QString& table,
+                                     QVector<TFieldType>* types) {
+    TDatabase db;
     TTable t;
-    t.SetDatabaseName(name);
-    t.SetTableName(table);
-    t.OpenTable();
+    open(db, t, engine, table);
+    for (int i = 0; types && i < t.NumberOfFields(); ++i)
+        types->append(t.FieldAt(i)->FieldType());
     QVector<ValueRow> rows;
     for (t.MoveFirst(); !t.AtEnd(); t.MoveNext()) {
-        ValueRow row;
-        row.id = t.FieldAt(0)->Value().toLongLong();
+        ValueRow row{t.FieldAt(0)->Value().toLongLong(), {}};
         for (int i = 1; i < t.NumberOfFields(); ++i)
             row.values.append(t.FieldAt(i)->Value());
         rows.append(row);
     }
     return rows;
-}
-
-QVector<TFieldType> ValueEngines::fieldTypes(Engine engine, const QString& table) {
-    static int serial = 0;
-    const QString name = QStringLiteral("values_types_%1").arg(++serial);
-    TDatabase db;
-    db.SetDatabaseName(name);
-    db.SetAliasName(alias(engine));
-    db.LoginPrompt = false;
-    TTable t;
-    t.SetDatabaseName(name);
-    t.SetTableName(table);
-    t.OpenTable();
-    QVector<TFieldType> types;
-    for (int i = 0; i < t.NumberOfFields(); ++i)
-        types.append(t.FieldAt(i)->FieldType());
-    return types;
 }

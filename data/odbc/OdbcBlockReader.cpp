@@ -15,15 +15,6 @@ constexpr int BlockRows = 256;
 constexpr SQLLEN LongWidth = 4096;  // bytes kept in place for a long or unbounded value
 constexpr SQLLEN MaxWidth = 16384;  // a declared size above this is read as long
 
-bool parseBoolean(const QString& text) {
-    const QString t = text.trimmed().toLower();
-    bool isNumber = false;
-    const double number = t.toDouble(&isNumber);
-    if (isNumber)
-        return number != 0;
-    return t.startsWith(QLatin1Char('t')) || t.startsWith(QLatin1Char('y'));
-}
-
 }  // namespace
 
 OdbcBlockReader::OdbcBlockReader(const OdbcRelation& relation) : m_relation(relation) {
@@ -154,7 +145,7 @@ QVariant OdbcBlockReader::value(const Column& buffer, int column, int row) const
         case FieldKind::Boolean:
             if (buffer.cType == SQL_C_BIT)
                 return QVariant(*at != 0);
-            return QVariant(parseBoolean(text()));
+            return QVariant(OdbcRead::Boolean(text()));
         case FieldKind::Date: {
             QDate date;
             if (IsoDateTime::ParseDate(at, length, date))

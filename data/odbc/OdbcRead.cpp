@@ -55,7 +55,9 @@ QByteArray bytes(const OdbcSession& session, SQLHSTMT stmt, SQLUSMALLINT column,
     return QByteArray(data.data(), qsizetype(data.size()));
 }
 
-bool parseBoolean(const QString& text) {
+}  // namespace
+
+bool Boolean(const QString& text) {
     const QString t = text.trimmed().toLower();
     bool isNumber = false;
     const double number = t.toDouble(&isNumber);
@@ -63,8 +65,6 @@ bool parseBoolean(const QString& text) {
         return number != 0;
     return t.startsWith(QLatin1Char('t')) || t.startsWith(QLatin1Char('y'));
 }
-
-}  // namespace
 
 double SingleValue(float value) {
     if (!std::isfinite(value))
@@ -118,7 +118,7 @@ QVariant Value(const OdbcSession& session, SQLHSTMT stmt, SQLUSMALLINT column, T
             }
             // Booleans the driver reports as text or small integers.
             const QString text = Text(session, stmt, column);
-            return text.isNull() ? QVariant() : QVariant(parseBoolean(text));
+            return text.isNull() ? QVariant() : QVariant(Boolean(text));
         }
         case FieldKind::Float: {
             double value = 0;

@@ -20,6 +20,9 @@ qint64 Integer(const OdbcSession& session, SQLHSTMT stmt, SQLUSMALLINT column, q
 QVariant Value(const OdbcSession& session, SQLHSTMT stmt, SQLUSMALLINT column, TFieldType type,
                SQLSMALLINT sqlType);
 
+// A boolean a driver reports as text or a number, whichever way the row is read.
+bool Boolean(const QString& text);
+
 // A 4-byte float as a row holds it: the double its shortest digits read as, as PostgreSQL's own
 // driver has it ("0.1", not the 0.10000000149011612 the float widens to).
 double SingleValue(float value);

@@ -11,18 +11,30 @@
 
 namespace {
 
+// The source's key goes into the target's key, field by field: two source rows never meet on
+// one target key.
+bool sameKey(const TTable& source, const TTable& target, const FieldMappingArray& mapping) {
+    const QVector<int> keys = source.KeyFieldIndexes();
+    const QVector<int> targetKeys = target.KeyFieldIndexes();
+    if (keys.isEmpty() || keys.size() != targetKeys.size())
+        return false;
+    for (int i = 0; i < keys.size(); ++i) {
+        if (mapping.value(keys[i]).targetName.compare(target.FieldAt(targetKeys[i])->FieldName(),
+                                                      Qt::CaseInsensitive) != 0)
+            return false;
+    }
+    return true;
+}
+
 // The key a move that skips duplicates can start after: the target holds exactly the source's
 // rows up to its largest key, as after a stopped run into a table that was empty. Only single
 // keys of integers or text, whose bookmarks every driver writes alike; empty otherwise.
 QByteArray resumeAfter(TTable& source, TTable& target, const FieldMappingArray& mapping) {
     const QVector<int> keys = source.KeyFieldIndexes();
-    if (keys.size() != 1 || target.KeyFieldIndexes().size() != 1 || target.IsEmpty())
+    if (keys.size() != 1 || !sameKey(source, target, mapping) || target.IsEmpty())
         return {};
     const TField* sourceKey = source.FieldAt(keys.first());
     const TField* targetKey = target.FieldAt(target.KeyFieldIndexes().first());
-    if (mapping.value(keys.first()).targetName.compare(targetKey->FieldName(),
-                                                       Qt::CaseInsensitive) != 0)
-        return {};
     target.MoveLast();
     const QVariant largest = targetKey->Value();
     KeyCodec codec;
@@ -77,6 +89,18 @@ TableMoveResult MoveTable(JobParts::SourceSide& source, TTable& target, const Jo
             result.resumedAfter = source.table.DescribeCurrentRow();
             rows = std::make_unique<TableWalk>(source.table, after);
         }
+    }
+    // Into an empty table, or past the largest integer key of one that held the rows up to
+    // it, no row can meet one already there: plain insertions, which the engines write
+    // without looking for a duplicate (PostgreSQL's stay one COPY).
+    if (options.onDuplicate != OnDuplicate::Fail && options.keysFile.isEmpty() &&
+        sameKey(source.table, target, equalNames)) {
+        const bool pastIntegerKey =
+            rows &&
+            KindOf(source.table.FieldAt(source.table.KeyFieldIndexes().first())->FieldType()) ==
+                FieldKind::Integer;
+        if (pastIntegerKey || (!rows && target.IsEmpty()))
+            target.SetOnDuplicate(OnDuplicate::Fail);
     }
     if (!rows)
         rows = JobParts::rowsOf(source, options, notFound);

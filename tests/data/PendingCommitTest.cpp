@@ -11,7 +11,7 @@ struct Batch {
     explicit Batch(qint64 failing, FailureCause cause) {
         for (qint64 id = 1; id <= 10; ++id)
             pending.addInsertion(Row{QVariant(id), QVariant(QStringLiteral("row"))});
-        cursor.apply = [this, failing, cause](const std::vector<const PendingChange*>& changes) {
+        cursor.apply = [failing, cause](const std::vector<const PendingChange*>& changes) {
             for (const PendingChange* change : changes) {
                 if (change->values.value(0).toLongLong() == failing)
                     throw EDBEngineError(QStringLiteral("refused"), QStringLiteral("23505"), true,

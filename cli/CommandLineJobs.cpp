@@ -1,9 +1,10 @@
 #include "cli/CommandLineJobs.h"
 
 #include "cli/CommandLineHost.h"
-#include "cli/JobParts.h"
-#include "cli/TableMove.h"
 #include "cli/CommandLinePrompts.h"
+#include "cli/JobParts.h"
+#include "cli/TableCreate.h"
+#include "cli/TableMove.h"
 #include "data/Exceptions.h"
 #include "data/TDatabase.h"
 #include "data/TField.h"
@@ -27,6 +28,7 @@
 #include <QSaveFile>
 #include <QSet>
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -89,12 +91,37 @@ int RunMoveJob(const JobOptions& options, CommandLinePrompts& prompts) {
     SourceSide source(options.fromAlias, prompts);
     source.open(options.fromTable);
     TargetSide target(options.toAlias, prompts);
-    target.open(options.toTable);
+    QStringList targetTables;
+    target.database.ReadTableList(targetTables);
+    std::optional<TableCreate> creating;
+    TableStructure created;
+    QString createStatement;
+    if (!targetTables.contains(options.toTable, Qt::CaseInsensitive)) {
+        if (!options.create) {
+            throw Exception(QStringLiteral("%1 has no table %2 (--create makes it)")
+                                .arg(options.toAlias, options.toTable));
+        }
+        creating.emplace(source.database, target.database, options);
+        created = creating->describe(options.fromTable, options);
+        createStatement = creating->createStatement(created);
+    }
 
     // A dry run's auto-commits land inside this transaction and go with its rollback.
     DryRun dryRun(target.database, target.table, options.dryRun);
+    if (creating) {
+        creating->create(created, createStatement);
+        if (!options.quiet)
+            PrintError(options.toTable + QStringLiteral(": created"));
+    }
+    target.open(options.toTable);
     CommandLineHost host(barWanted(options));
-    const TableMoveResult result = MoveTable(source, target.table, options, host);
+    JobOptions moveOptions = options;
+    moveOptions.typed = options.typed || options.create;
+    const TableMoveResult result = MoveTable(source, target.table, moveOptions, host);
+    if (creating && !result.stopped) {
+        creating->addUniqueIndexes(created);
+        creating->addForeignKeys(created);
+    }
     if (!options.quiet) {
         if (!result.resumedAfter.isEmpty())
             PrintError(QStringLiteral("Resumed after %1").arg(result.resumedAfter));

@@ -1,6 +1,7 @@
 #include "data/odbc/OdbcCatalog.h"
 
 #include "data/Exceptions.h"
+#include "data/odbc/OdbcDialect.h"
 #include "data/odbc/OdbcRead.h"
 #include "data/odbc/OdbcSession.h"
 #include "data/odbc/OdbcTypeMap.h"
@@ -12,6 +13,20 @@
 namespace OdbcCatalog {
 
 namespace {
+
+// MariaDB's catalogs are its databases, and a null catalog reaches every database the login
+// sees: a table of the same name elsewhere would pass for one of this database.
+QString ownCatalog(OdbcSession& session) {
+    if (OdbcSqlEngine(session.dialect()) != SqlEngine::MySQL)
+        return QString();
+    SQLWCHAR buffer[256];
+    SQLINTEGER length = 0;
+    if (!SQL_SUCCEEDED(SQLGetConnectAttrW(session.dbc(), SQL_ATTR_CURRENT_CATALOG, buffer,
+                                          sizeof buffer - sizeof(SQLWCHAR), &length)) ||
+        length <= 0)
+        return QString();
+    return OdbcString(buffer, length / SQLINTEGER(sizeof(SQLWCHAR)));
+}
 
 bool isSystemName(const OdbcDialect& dialect, const QString& name) {
     return dialect.engine == OdbcDialect::Engine::SQLite &&
@@ -172,9 +187,10 @@ QStringList TableNames(OdbcSession& session, bool systemTables) {
     OdbcStmt stmt(session.dbc());
     const QString types =
         systemTables ? QStringLiteral("'TABLE','SYSTEM TABLE'") : QStringLiteral("'TABLE'");
-    session.check(
-        SQLTablesW(stmt.get(), nullptr, 0, nullptr, 0, nullptr, 0, OdbcWide(types), SQL_NTS),
-        stmt.get());
+    const QString catalog = ownCatalog(session);
+    session.check(SQLTablesW(stmt.get(), Arg(catalog), ArgLength(catalog), nullptr, 0, nullptr, 0,
+                             OdbcWide(types), SQL_NTS),
+                  stmt.get());
     QStringList names;
     SQLRETURN rc;
     while (SQL_SUCCEEDED(rc = SQLFetch(stmt.get()))) {
@@ -195,8 +211,9 @@ OdbcRelation Load(OdbcSession& session, const QString& table) {
 
     OdbcStmt stmt(session.dbc());
     const QString pattern = dialect.pattern(table);
-    session.check(SQLColumnsW(stmt.get(), nullptr, 0, nullptr, 0, Arg(pattern), ArgLength(pattern),
-                              nullptr, 0),
+    const QString catalog = ownCatalog(session);
+    session.check(SQLColumnsW(stmt.get(), Arg(catalog), ArgLength(catalog), nullptr, 0,
+                              Arg(pattern), ArgLength(pattern), nullptr, 0),
                   stmt.get());
     bool first = true;
     QMap<QString, bool> notNull;

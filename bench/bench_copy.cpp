@@ -3,10 +3,11 @@
 // keys) into another database; then the same copy killed with SIGKILL about halfway and run
 // again with --on-duplicate skip. Each tool runs as a process of its own; its peak memory is its
 // maximum resident set.
-// Usage: bench_copy [--rows N] [--precreate]
+// Usage: bench_copy [--rows N] [--precreate] [--keep]
 //   --rows N      rows in all (default 2,000,000)
 //   --precreate   the target tables are made by SQL first (keys only) and copy runs without
 //                 --create
+//   --keep        leaves the source file and the databases for a look afterwards
 // Needs `source tools/pgcluster.sh && pgcluster_start` first, and the rowcart executable beside
 // bench/. pgloader is installed with apt-get where it is missing and can be.
 #include "bench/support/BenchIsolation.h"
@@ -84,13 +85,13 @@ std::vector<Table> schema() {
     };
 }
 
-// Shares of the rows: a small lookup table, then 10% parents, 15% and 25% children, and the
-// rest grandchildren.
+// Shares of the rows: a small lookup table, then 10% parents, 15% and 20% children, and the
+// rest grandchildren, so that a copy stopped halfway stops inside a table.
 void share(std::vector<Table>& tables, qint64 total) {
     tables[0].rows = qBound(qint64(1), total / 10000, qint64(200));
     tables[1].rows = qMax<qint64>(1, total / 10);
     tables[2].rows = qMax<qint64>(1, total * 15 / 100);
-    tables[3].rows = qMax<qint64>(1, total / 4);
+    tables[3].rows = qMax<qint64>(1, total / 5);
     tables[4].rows =
         qMax<qint64>(1, total - tables[0].rows - tables[1].rows - tables[2].rows - tables[3].rows);
 }
@@ -293,7 +294,16 @@ public:
         }
         PQclear(r);
     }
-    // The first value of the first row; -1 for a table that is not there.
+    // The first value of the first row, empty where there is none.
+    QString value(const QString& sql) {
+        PGresult* r = PQexec(m_conn, sql.toUtf8().constData());
+        const QString first = PQresultStatus(r) == PGRES_TUPLES_OK && PQntuples(r) > 0
+                                  ? QString::fromUtf8(PQgetvalue(r, 0, 0))
+                                  : QString();
+        PQclear(r);
+        return first;
+    }
+    // The rows of `table`; -1 for a table that is not there.
     qint64 count(const QString& table) {
         const QString sql =
             QStringLiteral("SELECT CASE WHEN to_regclass('%1') IS NULL THEN -1 END").arg(table);
@@ -338,6 +348,17 @@ bool sameCounts(const QString& database, const std::vector<Table>& tables, qint6
         std::printf("  %s does not hold the source's rows: %s\n", qPrintable(database),
                     qPrintable(wrong.join(QStringLiteral(", "))));
     return same;
+}
+
+// The keys a tool left in `database`, to be told from the other tool's and the resumed run's.
+QString keysIn(const QString& database) {
+    return Pg(database).value(QStringLiteral(
+        "SELECT count(*) FILTER (WHERE contype = 'p') || ' primary keys, ' ||"
+        " count(*) FILTER (WHERE contype = 'u') || ' unique, ' ||"
+        " count(*) FILTER (WHERE contype = 'f') || ' foreign keys, ' ||"
+        " (SELECT count(*) FROM pg_indexes WHERE schemaname = 'public') || ' indexes'"
+        " FROM pg_constraint c JOIN pg_namespace n ON n.oid = c.connamespace"
+        " WHERE n.nspname = 'public'"));
 }
 
 void freshDatabase(const QString& database) {
@@ -411,15 +432,17 @@ int main(int argc, char* argv[]) {
     IsolateFromUserSettings();
     QCoreApplication app(argc, argv);
     qint64 wanted = 2000000;
-    bool precreated = false;
+    bool precreated = false, keep = false;
     const QStringList args = app.arguments().mid(1);
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--rows") && i + 1 < args.size()) {
             wanted = args[++i].toLongLong();
         } else if (args[i] == QLatin1String("--precreate")) {
             precreated = true;
+        } else if (args[i] == QLatin1String("--keep")) {
+            keep = true;
         } else {
-            std::fprintf(stderr, "Usage: bench_copy [--rows N] [--precreate]\n");
+            std::fprintf(stderr, "Usage: bench_copy [--rows N] [--precreate] [--keep]\n");
             return 2;
         }
     }
@@ -495,6 +518,8 @@ int main(int argc, char* argv[]) {
     report("rowcart copy", rows, ours);
     printLog(rowcartLog);
     const bool oursComplete = ours.code == 0 && sameCounts(rowcartDb, tables, nullptr);
+    const QString ourKeys = keysIn(rowcartDb);
+    std::printf("  keys: %s\n", qPrintable(ourKeys));
 
     ChildRun theirs;
     bool theirsComplete = false;
@@ -518,6 +543,7 @@ int main(int argc, char* argv[]) {
         if (theirs.code != 0)
             printLog(pgloaderLog);
         theirsComplete = theirs.code == 0 && sameCounts(pgloaderDb, tables, nullptr);
+        std::printf("  keys: %s\n", qPrintable(keysIn(pgloaderDb)));
     }
 
     // The resumed copy: killed at half the uninterrupted time, then run again skipping the rows
@@ -538,7 +564,13 @@ int main(int argc, char* argv[]) {
                 killed.code == -1 ? "" : "  (ended before the kill)");
     report("rowcart copy --on-duplicate skip", rows - committedAtKill, resumed);
     printLog(resumedLog);
-    const bool resumeComplete = resumed.code == 0 && sameCounts(resumeDb, tables, nullptr);
+    bool resumeComplete = resumed.code == 0 && sameCounts(resumeDb, tables, nullptr);
+    const QString resumedKeys = keysIn(resumeDb);
+    std::printf("  keys: %s\n", qPrintable(resumedKeys));
+    if (resumedKeys != ourKeys) {
+        std::printf("  the resumed copy's keys are not the uninterrupted copy's\n");
+        resumeComplete = false;
+    }
 
     // The table of figures and the ratios against their targets.
     std::printf("\n%-22s %9s %12s %10s %s\n", "tool", "seconds", "rows/s", "peak MiB", "target");
@@ -557,23 +589,29 @@ int main(int argc, char* argv[]) {
     std::printf("\n");
     if (!pgloader.isEmpty() && theirs.ms > 0 && ours.ms > 0) {
         const double speed = rate(rows, ours.ms) / rate(rows, theirs.ms);
-        std::printf("rowcart rows/s / pgloader rows/s   %6.2f  (target >= 1.5: %s)\n", speed,
+        std::printf("rowcart rows/s / pgloader rows/s   %6.3f  (target >= 1.5: %s)\n", speed,
                     verdict(speed >= 1.5));
         if (theirs.peakMiB > 0) {
             const double memory = ours.peakMiB / theirs.peakMiB;
-            std::printf("rowcart memory / pgloader memory   %6.2f  (target <= 0.25: %s)\n", memory,
+            std::printf("rowcart memory / pgloader memory   %6.3f  (target <= 0.25: %s)\n", memory,
                         verdict(memory <= 0.25));
         }
     }
     if (ours.ms > 0) {
         const double again = static_cast<double>(resumeMs) / static_cast<double>(ours.ms);
-        std::printf("resume total / uninterrupted       %6.2f  (target <= 1.1: %s)\n", again,
+        std::printf("resume total / uninterrupted       %6.3f  (target <= 1.1: %s)\n", again,
                     verdict(again <= 1.1 && resumeComplete));
     }
     std::fflush(stdout);
 
-    Pg admin(QStringLiteral("postgres"));
-    for (const QString& database : {rowcartDb, pgloaderDb, resumeDb})
-        admin.exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(database));
+    if (keep) {
+        dir.setAutoRemove(false);
+        std::printf("\nKept: %s and the databases %s, %s, %s\n", qPrintable(source),
+                    qPrintable(rowcartDb), qPrintable(pgloaderDb), qPrintable(resumeDb));
+    } else {
+        Pg admin(QStringLiteral("postgres"));
+        for (const QString& database : {rowcartDb, pgloaderDb, resumeDb})
+            admin.exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(database));
+    }
     return oursComplete && resumeComplete ? 0 : 1;
 }

@@ -77,8 +77,15 @@ TableCreate::TableCreate(TDatabase& source, TDatabase& target, const JobOptions&
 
 TableStructure TableCreate::describe(const QString& name, const JobOptions& options) const {
     TableStructure table = m_source.driver().describeTable(name);
-    if (!options.fromTable.isEmpty() && options.toTable != options.fromTable)
+    if (!options.fromTable.isEmpty() && options.toTable != options.fromTable) {
+        // Index and key names are the database's: beside the source's own table they would
+        // clash, so the renamed table's are made from its name.
         table.name = options.toTable;
+        for (TableStructure::UniqueIndex& index : table.uniqueIndexes)
+            index.name.clear();
+        for (TableStructure::ForeignKey& key : table.foreignKeys)
+            key.name.clear();
+    }
     applyMap(table, options);
     return table;
 }

@@ -62,8 +62,7 @@ QString fraction(const QString& type, const ColumnInfo& column, SqlEngine to) {
 QString textType(const TableStructure& table, const ColumnInfo& column, SqlEngine to, bool fixed) {
     const int size = column.size;
     if (to == SqlEngine::MySQL) {
-        if (size > 0 && fixed && size <= 255)
-            return QStringLiteral("CHAR(%1)").arg(size);
+        // MariaDB's CHAR drops trailing blanks on reading: VARCHAR keeps them.
         if (size > 0 && size <= MySqlMaxVarchar)
             return QStringLiteral("VARCHAR(%1)").arg(size);
         if (inPrimaryKey(table, column))

@@ -63,18 +63,7 @@ public:
         }
     }
 
-    SqlEngine engine() const override {
-        switch (m_session->dialect().engine) {
-            case OdbcDialect::Engine::SQLite:
-                return SqlEngine::SQLite;
-            case OdbcDialect::Engine::PostgreSQL:
-                return SqlEngine::PostgreSQL;
-            case OdbcDialect::Engine::MySQL:
-                return SqlEngine::MySQL;
-            default:
-                return SqlEngine::Other;
-        }
-    }
+    SqlEngine engine() const override { return OdbcSqlEngine(m_session->dialect()); }
 
     QString quoteIdentifier(const QString& name) const override {
         return m_session->dialect().quoted(name);

@@ -34,6 +34,7 @@ qint64 lastId(const QString& alias, const QString& table) {
     TDatabase db;
     db.SetDatabaseName(QStringLiteral("probe"));
     db.SetAliasName(alias);
+    db.LoginPrompt = false;
     TTable t;
     t.SetDatabaseName(QStringLiteral("probe"));
     t.SetTableName(table);

@@ -1,12 +1,12 @@
 #include "app/Application.h"
 
-#include "cli/CommandLine.h"
-#include "cli/CommandLineJobs.h"
-#include "grids/DialogFont.h"
 #include "app/DisplayCheck.h"
 #include "app/WidgetPrompts.h"
 #include "app/uMain.h"
+#include "cli/CommandLine.h"
+#include "cli/CommandLineJobs.h"
 #include "data/UserPrompts.h"
+#include "grids/DialogFont.h"
 
 #include <QApplication>
 #include <QProcessEnvironment>

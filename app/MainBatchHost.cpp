@@ -1,9 +1,9 @@
 #include "app/MainBatchHost.h"
 
-#include "grids/ActionToolBar.h"
 #include "app/AnchorPanel.h"
 #include "app/MainLayout.h"
 #include "data/TTable.h"
+#include "grids/ActionToolBar.h"
 #include "grids/RecordGrid.h"
 
 #include <QApplication>

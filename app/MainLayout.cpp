@@ -1,8 +1,8 @@
 #include "app/MainLayout.h"
 
-#include "grids/ActionToolBar.h"
 #include "app/AnchorPanel.h"
 #include "app/MainActions.h"
+#include "grids/ActionToolBar.h"
 #include "grids/RecordGrid.h"
 #include "grids/RecordNavigator.h"
 

@@ -3,8 +3,8 @@
 #include "data/Driver.h"
 
 #include <QPair>
-#include <QStringList>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 class CommandLinePrompts;

@@ -1,10 +1,10 @@
 #include "tests/support/ValuePrint.h"
 #include "tests/transfer/DataMoveFixture.h"
 
-#include "grids/ActionToolBar.h"
 #include "app/AnchorPanel.h"
 #include "data/TField.h"
 #include "data/TTable.h"
+#include "grids/ActionToolBar.h"
 #include "grids/RecordGrid.h"
 #include "transfer/BatchRun.h"
 #include "transfer/uFromTo.h"
